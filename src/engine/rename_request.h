@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace filarion::engine {
+
+enum class RenameMethod : std::uint8_t { Replace, Prefix, Fill, Insert };
+
+// The inputs of one rename run, copied from the window when the run starts. Texts are exactly as typed.
+struct RenameRequest {
+    RenameMethod Method = RenameMethod::Replace;
+    QString FindText;
+    QString ReplaceText;
+    QString PrefixText;
+    QString FillText;
+    QString InsertText;
+    QString PositionText;
+    QString Folder;
+    QStringList Files; // the working set's names, in list order
+};
+
+// The message of the first failing check, or nothing when every check passes. Only the checks of
+// the selected method apply.
+std::optional<QString> ValidateRenameRequest(const RenameRequest& request);
+
+// True when the text is an optional sign followed by one or more decimal digits.
+bool IsIntegerText(QStringView text);
+
+// The insert position read from its text: the value when it lies within -32768..32767, otherwise
+// nothing (the insert method then renames nothing). The text must pass IsIntegerText.
+std::optional<int> ParseInsertPosition(QStringView text);
+
+} // namespace filarion::engine

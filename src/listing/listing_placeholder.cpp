@@ -1,0 +1,2 @@
+// The file list export lives in this library.
+namespace filarion::listing {}

@@ -1,0 +1,118 @@
+#include "platform/folder_listing.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace filarion::platform {
+
+namespace {
+
+EntryKind kindOfStat(const struct stat& st) {
+    if (S_ISREG(st.st_mode)) {
+        return EntryKind::File;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return EntryKind::Folder;
+    }
+    return EntryKind::Other;
+}
+
+EntryKind kindFollowingLinks(int dirFd, const char* name) {
+    struct stat st {};
+    if (fstatat(dirFd, name, &st, 0) != 0) {
+        return EntryKind::Other; // a broken link, or gone since readdir
+    }
+    return kindOfStat(st);
+}
+
+// Names are file-system bytes; a name is usable only when decoding it gives a text that encodes
+// back to the very same bytes.
+bool decodeExactly(const char* bytes, std::size_t length, QString& out) {
+    bool ascii = true;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    const QByteArray raw = QByteArray::fromRawData(bytes, static_cast<qsizetype>(length));
+    out = QFile::decodeName(raw);
+    if (ascii) {
+        return true;
+    }
+    return QFile::encodeName(out) == raw;
+}
+
+} // namespace
+
+std::error_code listFolder(const QString& folder, const EntryVisitor& visit) {
+    const QByteArray path = QFile::encodeName(folder);
+    const int dirFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+        return {errno, std::generic_category()};
+    }
+    DIR* dir = ::fdopendir(dirFd);
+    if (dir == nullptr) {
+        const int error = errno;
+        ::close(dirFd);
+        return {error, std::generic_category()};
+    }
+    std::error_code result;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0) {
+                result = {errno, std::generic_category()};
+            }
+            break;
+        }
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
+            continue;
+        }
+        EntryKind kind = EntryKind::Other;
+        switch (entry->d_type) {
+        case DT_REG:
+            kind = EntryKind::File;
+            break;
+        case DT_DIR:
+            kind = EntryKind::Folder;
+            break;
+        case DT_LNK:
+        case DT_UNKNOWN:
+            kind = kindFollowingLinks(dirFd, name);
+            break;
+        default:
+            break;
+        }
+        FolderEntry out;
+        if (!decodeExactly(name, std::strlen(name), out.name)) {
+            continue;
+        }
+        out.kind = kind;
+        out.hidden = name[0] == '.';
+        visit(std::move(out));
+    }
+    ::closedir(dir); // also closes dirFd
+    return result;
+}
+
+bool isFolder(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool entryExists(const QString& folder, const QString& name) {
+    struct stat st {};
+    const QByteArray path = QFile::encodeName(folder) + '/' + QFile::encodeName(name);
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+} // namespace filarion::platform

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <system_error>
+
+namespace filarion::platform {
+
+enum class EntryKind : std::uint8_t {
+    File,   // a regular file, or a symbolic link to one
+    Folder, // a folder, or a symbolic link to one
+    Other,  // FIFOs, sockets, devices, broken links
+};
+
+struct FolderEntry {
+    QString name;
+    EntryKind kind = EntryKind::Other;
+    bool hidden = false; // the name starts with a dot
+};
+
+using EntryVisitor = std::function<void(FolderEntry&&)>;
+
+// Visits every entry of a folder except "." and "..", in the order the file system returns them.
+// The entry type comes from the directory entry itself; only links and entries of unknown type
+// cost a stat. A name whose bytes do not survive decoding and encoding unchanged is never visited,
+// so no caller can act on a file it cannot name exactly.
+std::error_code listFolder(const QString& folder, const EntryVisitor& visit);
+
+// True when the path names an existing folder (following links).
+bool isFolder(const QString& path);
+
+// True when an entry of that name exists in the folder (file, folder, link, anything).
+bool entryExists(const QString& folder, const QString& name);
+
+} // namespace filarion::platform

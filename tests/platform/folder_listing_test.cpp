@@ -1,0 +1,82 @@
+#include "platform/folder_listing.h"
+#include "support/temp_folder.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <unistd.h>
+
+namespace filarion::platform {
+namespace {
+using namespace Qt::StringLiterals;
+
+std::map<QString, FolderEntry> listAll(const QString& folder) {
+    std::map<QString, FolderEntry> entries;
+    const std::error_code error = listFolder(folder, [&](FolderEntry&& e) { entries[e.name] = e; });
+    EXPECT_FALSE(error) << error.message();
+    return entries;
+}
+
+TEST(FolderListing, TellsFilesFoldersLinksAndHiddenApart) {
+    test::TempFolder dir;
+    dir.touch(u"a.txt"_s);
+    dir.touch(u".hidden"_s);
+    dir.makeFolder(u"sub"_s);
+    ASSERT_EQ(::symlink("a.txt", QFile::encodeName(dir.filePath(u"link.txt"_s)).constData()), 0);
+    ASSERT_EQ(::symlink("missing", QFile::encodeName(dir.filePath(u"broken.txt"_s)).constData()), 0);
+    ASSERT_EQ(::symlink("sub", QFile::encodeName(dir.filePath(u"sublink"_s)).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"pipe"_s)).constData(), 0600), 0);
+
+    const auto entries = listAll(dir.path());
+    ASSERT_EQ(entries.size(), 7U);
+    EXPECT_EQ(entries.at(u"a.txt"_s).kind, EntryKind::File);
+    EXPECT_FALSE(entries.at(u"a.txt"_s).hidden);
+    EXPECT_EQ(entries.at(u".hidden"_s).kind, EntryKind::File);
+    EXPECT_TRUE(entries.at(u".hidden"_s).hidden);
+    EXPECT_EQ(entries.at(u"sub"_s).kind, EntryKind::Folder);
+    EXPECT_EQ(entries.at(u"link.txt"_s).kind, EntryKind::File);
+    EXPECT_EQ(entries.at(u"broken.txt"_s).kind, EntryKind::Other);
+    EXPECT_EQ(entries.at(u"sublink"_s).kind, EntryKind::Folder);
+    EXPECT_EQ(entries.at(u"pipe"_s).kind, EntryKind::Other);
+}
+
+TEST(FolderListing, LeavesOutNamesThatDoNotDecodeExactly) {
+    test::TempFolder dir;
+    dir.touch(u"清单.txt"_s);
+    const QByteArray badName = QFile::encodeName(dir.path()) + "/bad\xff\xfe.txt";
+    QFile bad(QFile::decodeName(badName));
+    {
+        FILE* f = ::fopen(badName.constData(), "w");
+        ASSERT_NE(f, nullptr);
+        ::fclose(f);
+    }
+    const auto entries = listAll(dir.path());
+    ASSERT_EQ(entries.size(), 1U);
+    EXPECT_EQ(entries.begin()->first, u"清单.txt"_s);
+}
+
+TEST(FolderListing, MissingFolderGivesAnError) {
+    test::TempFolder dir;
+    int visited = 0;
+    const std::error_code error = listFolder(dir.filePath(u"gone"_s), [&](FolderEntry&&) { ++visited; });
+    EXPECT_TRUE(error);
+    EXPECT_EQ(visited, 0);
+}
+
+TEST(FolderListing, EntryExistsSeesFilesFoldersAndBrokenLinks) {
+    test::TempFolder dir;
+    dir.touch(u"a"_s);
+    dir.makeFolder(u"d"_s);
+    ASSERT_EQ(::symlink("missing", QFile::encodeName(dir.filePath(u"l"_s)).constData()), 0);
+    EXPECT_TRUE(entryExists(dir.path(), u"a"_s));
+    EXPECT_TRUE(entryExists(dir.path(), u"d"_s));
+    EXPECT_TRUE(entryExists(dir.path(), u"l"_s));
+    EXPECT_FALSE(entryExists(dir.path(), u"A"_s));
+    EXPECT_TRUE(isFolder(dir.filePath(u"d"_s)));
+    EXPECT_FALSE(isFolder(dir.filePath(u"a"_s)));
+}
+
+} // namespace
+} // namespace filarion::platform

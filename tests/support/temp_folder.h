@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "support/printers.h"
+
+namespace filarion::test {
+
+// A real temporary folder for one test, removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+
+    const QString& path() const { return m_path; }
+    QString filePath(const QString& name) const;
+
+    // Creates (or replaces) a file with the given bytes; by default its own name, so contents tell files apart.
+    void touch(const QString& name) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+    void makeFolder(const QString& name) const;
+    QByteArray read(const QString& name) const;
+    bool exists(const QString& name) const;
+
+    // Every entry name in the folder, sorted by code point.
+    QStringList entries() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+// The GBK bytes of the lines, each followed by CR LF.
+QByteArray gbkLines(const QStringList& lines);
+
+} // namespace filarion::test
