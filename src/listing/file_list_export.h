@@ -1,0 +1,26 @@
+#pragma once
+
+#include "engine/command_services.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace filarion::listing {
+
+enum class NameForm : std::uint8_t { WithExtension, WithoutExtension };
+
+// The inputs of one list export, copied from the window when the command starts.
+struct FileListRequest {
+    QString ListName;    // the list file's name as typed
+    NameForm Form = NameForm::WithExtension;
+    QString PatternText; // the pattern box's text, used in the header line
+    QString Folder;      // where the list file goes
+    QStringList Files;   // the working set's names, in list order
+};
+
+// The list command: writes the numbered list of request.Files into the list file in the folder.
+void MakeFileList(const FileListRequest& request, engine::CommandServices& services);
+
+} // namespace filarion::listing

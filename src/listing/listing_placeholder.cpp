@@ -1,2 +1,0 @@
-// The file list export lives in this library.
-namespace filarion::listing {}
