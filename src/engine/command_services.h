@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtNumeric>
 
 namespace filarion::engine {
 
@@ -51,7 +52,7 @@ public:
             return;
         }
         const float exact = static_cast<float>(i) / static_cast<float>(m_count - 1) * 100.0F;
-        const int value = static_cast<int>(exact + 0.5F);
+        const int value = qRound(exact);
         if (value != m_last) {
             m_last = value;
             m_services.setProgress(value);

@@ -1,17 +1,77 @@
 #include "engine/rename_run.h"
 
+#include "engine/fill_method.h"
+#include "engine/insert_method.h"
+#include "engine/name_helpers.h"
+#include "engine/prefix_method.h"
+#include "engine/rename_context.h"
+#include "engine/replace_method.h"
+#include "engine/run_values.h"
+#include "engine/texts.h"
 #include "platform/clock.h"
+#include "platform/file_rename.h"
+#include "platform/gbk_text.h"
 #include "platform/program_info.h"
 
 namespace filarion::engine {
 
-RunEnvironment defaultRunEnvironment() { return {platform::programBaseName(), &platform::currentStamp}; }
+namespace {
+
+using FileStep = void (*)(RenameContext&, int, const QString&);
+
+FileStep stepOf(RenameMethod method) {
+    switch (method) {
+    case RenameMethod::Replace:
+        return &RenameWithReplace;
+    case RenameMethod::Prefix:
+        return &RenameWithPrefix;
+    case RenameMethod::Fill:
+        return &RenameWithFill;
+    case RenameMethod::Insert:
+        return &RenameWithInsert;
+    }
+    return &RenameWithReplace;
+}
+
+} // namespace
+
+RunEnvironment defaultRunEnvironment() {
+    return {platform::programBaseName(), &platform::currentStamp};
+}
 
 void RenameFiles(const RenameRequest& request, CommandServices& services, const RunEnvironment& environment) {
-    // Not built yet.
-    (void)request;
-    (void)services;
-    (void)environment;
+    if (const std::optional<QString> message = ValidateRenameRequest(request)) {
+        services.showMessage(*message);
+        return;
+    }
+    const BusyScope busy(services);
+
+    // Nothing is renamed unless the log takes the run's header: a rename must never go unrecorded.
+    platform::GbkAppendFile log;
+    QString header = environment.stamp ? environment.stamp() : QString();
+    header.append(QStringView(texts::kLogHeaderEnd));
+    if (log.open(JoinPath(request.Folder, QString::fromUtf16(texts::kLogFileName))) || log.writeLine(header)) {
+        services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
+        return;
+    }
+    // A folder that cannot be held open fails each rename on its own, and each failure gets its line.
+    platform::RenameFolder folder;
+    (void)folder.open(request.Folder);
+
+    const RunValues values = ScanWorkingSet(request.Files, environment.programName);
+    RenameContext run(request, values, services, folder, log);
+    const FileStep step = stepOf(request.Method);
+    ProgressTicker progress(services, values.Count);
+    for (int i = 0; i < values.Count && !run.stopped(); ++i) {
+        progress.tick(i);
+        const QString& name = request.Files[i];
+        if (IsSkippedEntry(name, environment.programName)) {
+            continue;
+        }
+        step(run, i, name);
+    }
+    // Every line already went to the OS by its own write; closing has nothing left to lose.
+    (void)log.close();
 }
 
 } // namespace filarion::engine

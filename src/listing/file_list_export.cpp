@@ -1,11 +1,94 @@
 #include "listing/file_list_export.h"
 
+#include "engine/name_helpers.h"
+#include "engine/name_view.h"
+#include "listing/texts.h"
+#include "platform/folder_listing.h"
+#include "platform/gbk_text.h"
+
+#include <QStringView>
+#include <iterator>
+
 namespace filarion::listing {
 
+namespace {
+
+QString listFileName(const QString& typed) {
+    const QStringView extension(texts::kListExtension);
+    return typed.endsWith(extension, Qt::CaseInsensitive) ? typed : typed + extension.toString();
+}
+
+// Only an entry that a file can replace is offered for overwriting. A folder of that name is not: a Yes
+// could only end in failure, so the run goes ahead and reports the failure instead.
+bool isReplaceable(const QString& folder, const QString& name) {
+    return platform::entryExists(folder, name) && !platform::isFolder(engine::JoinPath(folder, name));
+}
+
+// Plain decimal, no allocation: the line's buffer is reused for every entry.
+void appendDecimal(QString& line, qsizetype value) {
+    char16_t digits[24];
+    char16_t* const end = std::end(digits);
+    char16_t* first = end;
+    do {
+        *--first = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    line.append(QStringView(first, end));
+}
+
+// False when the file could not be created, or a write or the commit failed; an existing file is then
+// left as it was.
+bool writeList(const FileListRequest& request, const QString& path, engine::CommandServices& services) {
+    platform::GbkSaveFile file(path);
+    if (!file.open()) {
+        return false;
+    }
+    file.writeLine(FileListHeader(request.Folder, request.PatternText));
+
+    const qsizetype count = request.Files.size();
+    engine::ProgressTicker ticker(services, count);
+    QString line;
+    line.reserve(256);
+    for (qsizetype i = 0; i < count; ++i) {
+        ticker.tick(i);
+        const QString& name = request.Files.at(i);
+        line.resize(0); // keeps the capacity
+        appendDecimal(line, i + 1);
+        line.append(u'.');
+        // The name part as a view (GetNamePart's split), so no line costs a copy of its name.
+        line.append(request.Form == NameForm::WithExtension ? QStringView(name) : engine::SplitName(name).namePart);
+        file.writeLine(line);
+    }
+    return file.commit();
+}
+
+} // namespace
+
+QString FileListHeader(const QString& folder, const QString& patternText) {
+    return engine::JoinPath(folder, patternText) + QString::fromUtf16(texts::kHeaderEnd);
+}
+
 void MakeFileList(const FileListRequest& request, engine::CommandServices& services) {
-    // Not built yet.
-    (void)request;
-    (void)services;
+    // A name of blanks is a name: only an empty text is refused.
+    if (request.ListName.isEmpty()) {
+        services.showMessage(QString::fromUtf16(texts::kNoListName));
+        return;
+    }
+    const QString name = listFileName(request.ListName);
+    if (isReplaceable(request.Folder, name) &&
+        !services.askYesNo(name + QString::fromUtf16(texts::kOverwriteQuestionEnd))) {
+        return;
+    }
+
+    bool written = false;
+    {
+        const engine::BusyScope busy(services);
+        written = writeList(request, engine::JoinPath(request.Folder, name), services);
+    }
+    // Told after the run, when the window is restored and the refreshed file list shows what is on disk.
+    if (!written) {
+        services.showMessage(QString::fromUtf16(texts::kWriteFailed));
+    }
 }
 
 } // namespace filarion::listing

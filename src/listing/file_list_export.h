@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 
 namespace filarion::listing {
@@ -13,14 +12,19 @@ enum class NameForm : std::uint8_t { WithExtension, WithoutExtension };
 
 // The inputs of one list export, copied from the window when the command starts.
 struct FileListRequest {
-    QString ListName;    // the list file's name as typed
+    QString ListName; // the list file's name as typed
     NameForm Form = NameForm::WithExtension;
     QString PatternText; // the pattern box's text, used in the header line
     QString Folder;      // where the list file goes
     QStringList Files;   // the working set's names, in list order
 };
 
+// Line 1 of the list file: the folder joined with the pattern text as typed, then "文件清单：".
+QString FileListHeader(const QString& folder, const QString& patternText);
+
 // The list command: writes the numbered list of request.Files into the list file in the folder.
+// An empty name gives a message and nothing more; an existing file of the formed name is replaced only
+// after a Yes, and whole; a list that cannot be written gives one message once the window is restored.
 void MakeFileList(const FileListRequest& request, engine::CommandServices& services);
 
 } // namespace filarion::listing

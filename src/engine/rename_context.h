@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/command_services.h"
+#include "engine/rename_request.h"
+#include "engine/run_values.h"
+
+#include <QString>
+#include <QStringView>
+
+namespace filarion::platform {
+class GbkAppendFile;
+class RenameFolder;
+} // namespace filarion::platform
+
+namespace filarion::engine {
+
+// What the per-file steps of one run share: the request, the pre-scan's values, the open folder and the
+// open rename log. It writes every event line, so no rename happens without its line: once a line
+// cannot be written, the user is told once and the context is stopped, and nothing more is renamed.
+class RenameContext {
+public:
+    RenameContext(const RenameRequest& request, const RunValues& values, CommandServices& services,
+                  platform::RenameFolder& folder, platform::GbkAppendFile& log);
+    RenameContext(const RenameContext&) = delete;
+    RenameContext& operator=(const RenameContext&) = delete;
+
+    const RenameRequest& request() const { return m_request; }
+    const RunValues& values() const { return m_values; }
+
+    // True once a log line could not be written; the run must not rename anything after that.
+    bool stopped() const { return m_stopped; }
+
+    // Renames oldName to newName within the folder, never replacing an entry, and logs the outcome:
+    // the done line; for a taken name the message, then the name-taken line; for any other failure the
+    // failed line. Identical names succeed without touching the disk.
+    void ApplyRename(const QString& oldName, const QString& newName);
+
+    // The replace method's refusal of an empty name part: the message, then the illegal line with the
+    // extension as the new name.
+    void RefuseEmptyName(const QString& oldName, QStringView extension);
+
+private:
+    void writeEventLine(QStringView oldName, QStringView newName, QStringView ending);
+
+    const RenameRequest& m_request;
+    const RunValues m_values;
+    CommandServices& m_services;
+    platform::RenameFolder& m_folder;
+    platform::GbkAppendFile& m_log;
+    QString m_line; // reused for every event line
+    bool m_stopped = false;
+};
+
+} // namespace filarion::engine
