@@ -1,0 +1,17 @@
+#include "ui/command_dispatch.h"
+
+#include "ui/texts.h"
+
+namespace filarion::ui {
+
+Command commandForCaption(QStringView caption) {
+    if (caption.compare(QStringView(texts::kCaptionRename), Qt::CaseInsensitive) == 0) {
+        return Command::Rename;
+    }
+    if (caption.compare(QStringView(texts::kCaptionList), Qt::CaseInsensitive) == 0) {
+        return Command::List;
+    }
+    return Command::None;
+}
+
+} // namespace filarion::ui

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ui/working_set.h"
+
+#include <QAbstractListModel>
+
+namespace filarion::ui {
+
+// The file list filTrim's rows: the names of the WorkingSet, read straight from it. No per-row object
+// exists, so a folder of 100,000 files costs one reset, not 100,000 items.
+class FileListModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    explicit FileListModel(WorkingSet& set, QObject* parent = nullptr) : QAbstractListModel(parent), m_set(set) {}
+
+    // Re-reads the folder into the WorkingSet and tells the view. A folder that cannot be read lists nothing.
+    void refresh();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    WorkingSet& m_set;
+};
+
+} // namespace filarion::ui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ui/folder_list_model.h"
+
+#include <QListView>
+
+namespace filarion::ui {
+
+// The folder list dirTrim: a classic directory list box. One click selects an entry; a double click or
+// Enter opens it, which makes it the current folder.
+class FolderList : public QListView {
+    Q_OBJECT
+
+public:
+    explicit FolderList(QWidget* parent = nullptr);
+
+    const QString& path() const { return m_model.folder(); }
+
+    // Makes the folder current and raises pathChanged when it differs from the current one. A folder that
+    // cannot be listed is not moved to: false.
+    bool setPath(const QString& folder);
+
+signals:
+    // dirTrim_Change: the current folder changed.
+    void pathChanged(const QString& folder);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void openRow(int row);
+
+    FolderListModel m_model;
+};
+
+} // namespace filarion::ui

@@ -1,0 +1,94 @@
+#include "ui/folder_list_model.h"
+
+#include "platform/folder_listing.h"
+#include "ui/working_set.h"
+
+#include <QDir>
+
+namespace filarion::ui {
+
+namespace {
+
+QStringList ancestorsOf(const QString& folder) {
+    QStringList paths{QStringLiteral("/")};
+    qsizetype slash = folder.indexOf(u'/', 1);
+    while (slash > 0) {
+        paths.push_back(folder.left(slash));
+        slash = folder.indexOf(u'/', slash + 1);
+    }
+    if (folder != u'/') {
+        paths.push_back(folder);
+    }
+    return paths;
+}
+
+QString childPath(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+} // namespace
+
+bool FolderListModel::setFolder(const QString& folder) {
+    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
+    QStringList subfolders;
+    const std::error_code error = platform::listFolder(clean, [&](platform::FolderEntry&& entry) {
+        if (entry.kind == platform::EntryKind::Folder && !entry.hidden) {
+            subfolders.push_back(std::move(entry.name));
+        }
+    });
+    if (error) {
+        return false;
+    }
+    sortNames(subfolders);
+    beginResetModel();
+    m_folder = clean;
+    m_ancestors = ancestorsOf(clean);
+    m_subfolders = std::move(subfolders);
+    endResetModel();
+    return true;
+}
+
+QString FolderListModel::pathAt(int row) const {
+    if (row < 0) {
+        return {};
+    }
+    if (row < m_ancestors.size()) {
+        return m_ancestors.at(row);
+    }
+    const qsizetype sub = row - m_ancestors.size();
+    return sub < m_subfolders.size() ? childPath(m_folder, m_subfolders.at(sub)) : QString();
+}
+
+void FolderListModel::setIcons(const QIcon& open, const QIcon& closed) {
+    m_open = open;
+    m_closed = closed;
+}
+
+int FolderListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_ancestors.size() + m_subfolders.size());
+}
+
+QVariant FolderListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const int row = index.row();
+    const bool ancestor = row < m_ancestors.size();
+    switch (role) {
+    case Qt::ToolTipRole:
+        return pathAt(row);
+    case Qt::DisplayRole:
+        if (!ancestor) {
+            return m_subfolders.at(row - m_ancestors.size());
+        }
+        return row == 0 ? m_ancestors.at(0) : m_ancestors.at(row).mid(m_ancestors.at(row - 1).size() + (row > 1));
+    case Qt::DecorationRole:
+        return ancestor ? m_open : m_closed;
+    case DepthRole:
+        return ancestor ? row : static_cast<int>(m_ancestors.size());
+    default:
+        return {};
+    }
+}
+
+} // namespace filarion::ui

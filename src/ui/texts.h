@@ -1,0 +1,60 @@
+#pragma once
+
+// The main window's own texts: captions, items, messages and the help text, exactly as the user sees them.
+// An ampersand in a caption marks the access key that follows it.
+
+namespace filarion::ui::texts {
+
+inline constexpr char16_t kAppTitle[] = u"Filarion";
+
+inline constexpr char16_t kTabRename[] = u"文件改名";
+inline constexpr char16_t kTabList[] = u"文件清单";
+
+inline constexpr char16_t kCaptionRename[] = u"确认改名&N";
+inline constexpr char16_t kCaptionList[] = u"生成清单&C";
+inline constexpr char16_t kCaptionExit[] = u"退出&X";
+
+inline constexpr char16_t kOptReplace[] = u"左栏内字符替换为右栏";
+inline constexpr char16_t kOptPrefix[] = u"加词头对文件顺序编号";
+inline constexpr char16_t kOptFill[] = u"用以下字符补齐文件名";
+inline constexpr char16_t kOptInsert[] = u"指定位置处插入字符串";
+inline constexpr char16_t kLblPosition[] = u"第";
+inline constexpr char16_t kLblInsert[] = u"字符后插入";
+
+inline constexpr char16_t kLabName[] = u"清单文本存为：";
+inline constexpr char16_t kOptPostfix[] = u"清单中文件名带后缀";
+inline constexpr char16_t kOptNo[] = u"清单中文件名不带后缀";
+
+// The pattern box's drop-down list, in this order, and the pattern it starts with.
+inline constexpr const char16_t* kPatternItems[] = {u"*.txt", u"*.JPG", u"*.doc", u"*.BMP", u"*.*"};
+inline constexpr char16_t kStartPattern[] = u"*.JPG";
+
+inline constexpr char16_t kNoFiles[] = u"文件夹内没有可执行文件！";
+
+// The help box's text: 23 lines, each ending in CR LF.
+inline constexpr char16_t kHelpText[] =
+    u"一、功能：\r\n"
+    u"  1.对同一文件夹内的大批量的文件进行一次性改名；\r\n"
+    u"  2.对同一文件夹内的大批量的文件建立清单。\r\n"
+    u"二、改名方式：\r\n"
+    u"  1.将所有文件名内的某种统一字符串进行替换(上栏内字符替换为下栏)，比如，有autocad.JPG和Imagecad.JPG等文件，可以一次性将其中\"cad\"改为\"zet\"；\r\n"
+    u"  2.设定某字符为文件名词头，将所有文件顺序编号作为文件名字，且文件名同长(加词头对文件顺序编号)，比如，zet000.txt、zet001.txt、zet002.txt等；\r\n"
+    u"  3.在名字开始处，用给定的字符，将所有文件名按名字最长的补齐(用以下字符补齐文件名)，比如，1.txt、67.txt、126.txt改为001.txt、067.txt、126.txt。\r\n"
+    u"  4.指定位置插入字符串，将对文件列表框内的所有文件进行。指定位置小于1，在名称开始处插入；指定位置大于名称长度，在名称末尾插入。比如，1.txt、67.txt、126.txt文件在第2个字符后插入\"zet\"，则结果为1zet.txt、67zet.txt、12zet6.txt。\r\n"
+    u"三、清单文件：\r\n"
+    u"  对于大量的文件，可以建立一个类似清单的目录文件，便于管理、检索，生成的清单文件存于操作目录下。\r\n"
+    u"四、操作步骤：\r\n"
+    u"  1.选择需要修改文件名的文件夹；\r\n"
+    u"  2.选择需要修改的文件类型；\r\n"
+    u"  3.选中某种改名方式；\r\n"
+    u"  4.输入改名规则，确认改名。\r\n"
+    u"五、注意事项：\r\n"
+    u"  1.文件类型不可修改；\r\n"
+    u"  2.文件名字不可出现非法字符(软件提示)；\r\n"
+    u"  3.文件夹内符合条件的文件全部改名；\r\n"
+    u"  4.子文件夹内文件名字不会改动；\r\n"
+    u"  5.顺序编号改名时，按原文件排名次序进行；\r\n"
+    u"  6.目标文件夹内自动生成日记文件QuillmarkLog.txt，记录改名历史；\r\n"
+    u"  7.改名不可恢复；\r\n";
+
+} // namespace filarion::ui::texts

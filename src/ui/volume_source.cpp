@@ -1,0 +1,13 @@
+#include "ui/volume_source.h"
+
+namespace filarion::ui {
+
+std::vector<platform::Volume> SystemVolumeSource::volumes() const {
+    return platform::mountedVolumes();
+}
+
+bool SystemVolumeSource::isReadable(const QString& folder) const {
+    return platform::isReadableFolder(folder);
+}
+
+} // namespace filarion::ui

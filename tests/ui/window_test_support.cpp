@@ -1,0 +1,68 @@
+#include "window_test_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+
+namespace filarion::test {
+
+BoxAnswerer::BoxAnswerer(QWidget* window) : m_window(window) {
+    connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
+    m_timer.start(10);
+}
+
+void BoxAnswerer::poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible() || box->property("answered").toBool()) {
+        return;
+    }
+    box->setProperty("answered", true);
+    QMessageBox::StandardButtons buttons;
+    for (QAbstractButton* button : box->buttons()) {
+        buttons |= box->standardButton(button);
+    }
+    QPushButton* defaultButton = box->defaultButton();
+    seen.push_back({box->text(), box->windowTitle(), box->icon(), buttons,
+                    defaultButton != nullptr ? box->standardButton(defaultButton) : QMessageBox::NoButton,
+                    box->isEnabled(), m_window == nullptr || m_window->isEnabled()});
+    if (whileOpen) {
+        whileOpen();
+    }
+    const QMessageBox::StandardButton answer = m_answers.empty() ? QMessageBox::NoButton : m_answers.front();
+    if (!m_answers.empty()) {
+        m_answers.pop_front();
+    }
+    if (answer == QMessageBox::NoButton || box->button(answer) == nullptr) {
+        QTest::keyClick(box, Qt::Key_Return);
+    } else {
+        box->button(answer)->click();
+    }
+}
+
+std::unique_ptr<ui::frmMain> openWindow(const ui::VolumeSource& volumes) {
+    auto window = std::make_unique<ui::frmMain>(volumes);
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get())) {
+        return nullptr;
+    }
+    return window;
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar character : text) {
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(character), Qt::NoModifier);
+    }
+}
+
+QString focusedControl() {
+    for (QWidget* widget = QApplication::focusWidget(); widget != nullptr; widget = widget->parentWidget()) {
+        if (!widget->objectName().isEmpty() && !widget->objectName().startsWith(u"qt_")) {
+            return widget->objectName();
+        }
+    }
+    return {};
+}
+
+} // namespace filarion::test
