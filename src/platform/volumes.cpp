@@ -21,6 +21,17 @@ bool isPseudoFileSystem(const QByteArray& type) {
     return std::any_of(kPseudo.begin(), kPseudo.end(), [&](const char* pseudo) { return type == pseudo; });
 }
 
+// Mounts under the kernel's and the session's own trees (/proc, /sys, /dev, /run) are no drives a user
+// keeps files on, whatever their file system; removable media mounted under /run/media are.
+bool isSystemMount(const QString& root) {
+    for (const QStringView tree : {u"/proc", u"/sys", u"/dev", u"/run"}) {
+        if (root == tree || root.startsWith(tree.toString() + u'/')) {
+            return !(tree == u"/run" && root.startsWith(u"/run/media/"));
+        }
+    }
+    return false;
+}
+
 bool lies(const QString& folder, const QString& root) {
     if (root == u'/') {
         return folder.startsWith(u'/');
@@ -37,6 +48,9 @@ std::vector<Volume> mountedVolumes() {
             continue;
         }
         QString root = info.rootPath();
+        if (isSystemMount(root)) {
+            continue;
+        }
         if (std::any_of(volumes.begin(), volumes.end(), [&](const Volume& v) { return v.rootPath == root; })) {
             continue;
         }

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace filarion::platform {
@@ -44,10 +46,16 @@ TEST(Volumes, CurrentFolderIsTheWorkingFolderOnItsVolumeElseTheRoot) {
     }
 }
 
-TEST(Volumes, PseudoFileSystemsAreNotDrives) {
-    for (const Volume& volume : mountedVolumes()) {
-        EXPECT_FALSE(volume.rootPath.startsWith(u"/proc"_s)) << volume.rootPath.toStdString();
-        EXPECT_FALSE(volume.rootPath.startsWith(u"/sys"_s)) << volume.rootPath.toStdString();
+TEST(Volumes, PseudoFileSystemsAndSystemTreesAreNotDrives) {
+    const std::vector<Volume> volumes = mountedVolumes();
+    EXPECT_TRUE(std::any_of(volumes.begin(), volumes.end(), [](const Volume& v) { return v.rootPath == u"/"_s; }));
+    for (const Volume& volume : volumes) {
+        for (const QString& tree : {u"/proc"_s, u"/sys"_s, u"/dev"_s}) {
+            EXPECT_FALSE(volume.rootPath == tree || volume.rootPath.startsWith(tree + u'/'))
+                << volume.rootPath.toStdString();
+        }
+        EXPECT_TRUE(!volume.rootPath.startsWith(u"/run/"_s) || volume.rootPath.startsWith(u"/run/media/"_s))
+            << volume.rootPath.toStdString();
     }
 }
 
