@@ -13,13 +13,37 @@ namespace filarion::platform {
 namespace {
 
 QStringEncoder makeGbkEncoder() {
-    QStringEncoder encoder("GBK");
+    // Stateless: nothing of one text (a lone high surrogate at its end) carries over into the next.
+    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
     if (!encoder.isValid()) {
         // Without GBK every log and list would be written wrongly; refuse to run at all.
         std::fputs("filarion: this Qt build has no GBK codec (ICU missing)\n", stderr);
         std::abort();
     }
     return encoder;
+}
+
+// The characters ICU's GBK converter leaves out instead of writing '?': the default-ignorable code points,
+// none of which GBK holds.
+bool isLeftOutByConverter(char32_t c) {
+    return c == 0x00AD || c == 0x034F || c == 0x061C || (c >= 0x115F && c <= 0x1160) || (c >= 0x17B4 && c <= 0x17B5) ||
+           (c >= 0x180B && c <= 0x180F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2060 && c <= 0x206F) || c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF ||
+           c == 0xFFA0 || (c >= 0xFFF0 && c <= 0xFFF8) || (c >= 0x1BCA0 && c <= 0x1BCA3) ||
+           (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0000 && c <= 0xE0FFF);
+}
+
+// The number of code units of the character at i; negative when the converter would not write it as
+// '?' although GBK cannot hold it (a lone surrogate, a left-out character).
+qsizetype characterAt(QStringView text, qsizetype i) {
+    const QChar c = text[i];
+    if (c.unicode() < 0x00AD) {
+        return 1;
+    }
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        return isLeftOutByConverter(QChar::surrogateToUcs4(c, text[i + 1])) ? -2 : 2;
+    }
+    return c.isSurrogate() || isLeftOutByConverter(c.unicode()) ? -1 : 1;
 }
 
 constexpr qsizetype kSaveFileChunk = 64 * 1024;
@@ -29,6 +53,33 @@ constexpr qsizetype kSaveFileChunk = 64 * 1024;
 GbkEncoder::GbkEncoder() : m_encoder(makeGbkEncoder()) {}
 
 void GbkEncoder::append(QStringView text, QByteArray& out) {
+    qsizetype i = 0;
+    qsizetype units = 1;
+    while (i < text.size() && (units = characterAt(text, i)) > 0) {
+        i += units;
+    }
+    if (i == text.size()) {
+        appendConverted(text, out);
+        return;
+    }
+    // Rare: such a character becomes '?' here, as every character GBK cannot hold.
+    QString substituted;
+    substituted.reserve(text.size());
+    substituted.append(text.left(i));
+    while (i < text.size()) {
+        units = characterAt(text, i);
+        if (units < 0) {
+            substituted.append(u'?');
+            i -= units;
+        } else {
+            substituted.append(text.mid(i, units));
+            i += units;
+        }
+    }
+    appendConverted(substituted, out);
+}
+
+void GbkEncoder::appendConverted(QStringView text, QByteArray& out) {
     const qsizetype start = out.size();
     out.resize(start + m_encoder.requiredSpace(text.size()));
     char* end = m_encoder.appendToBuffer(out.data() + start, text);

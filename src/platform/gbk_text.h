@@ -23,6 +23,8 @@ public:
     QByteArray encode(QStringView text);
 
 private:
+    void appendConverted(QStringView text, QByteArray& out);
+
     QStringEncoder m_encoder;
 };
 

@@ -4,6 +4,39 @@
 
 namespace filarion::ui {
 
+namespace {
+
+// Names up to this length are folded on the stack when matched one by one.
+constexpr qsizetype kStackFold = 256;
+
+// Folds an all-ASCII text into out (as many units as the text); false at the first unit beyond
+// ASCII, where only Qt's Unicode tables know the folding.
+bool foldAscii(QStringView text, char16_t* out) {
+    const char16_t* in = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i];
+        if (c >= 0x80) {
+            return false;
+        }
+        out[i] = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+    }
+    return true;
+}
+
+} // namespace
+
+void appendCaseFolded(QStringView text, std::u16string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(text.size()));
+    if (foldAscii(text, out.data() + start)) {
+        return;
+    }
+    out.resize(start);
+    const QString folded = text.toString().toCaseFolded();
+    out.append(reinterpret_cast<const char16_t*>(folded.utf16()), static_cast<std::size_t>(folded.size()));
+}
+
 FilePattern::FilePattern(const QString& text) {
     for (const QStringView piece : QStringView(text).split(u';')) {
         if (piece.isEmpty()) {
@@ -12,22 +45,33 @@ FilePattern::FilePattern(const QString& text) {
         Part part;
         part.folded = piece.toString().toCaseFolded();
         part.everything = part.folded == u"*" || part.folded == u"*.*";
+        const QStringView rest = QStringView(part.folded).sliced(1);
+        part.suffixOnly = part.folded.startsWith(u'*') && !rest.contains(u'*') && !rest.contains(u'?');
+        m_everything = m_everything || part.everything;
         m_parts.push_back(std::move(part));
     }
 }
 
 bool FilePattern::matches(QStringView name) const {
-    if (m_parts.empty()) {
-        return false;
+    if (m_everything || m_parts.empty()) {
+        return m_everything;
     }
+    char16_t buffer[kStackFold];
+    if (name.size() <= kStackFold && foldAscii(name, buffer)) {
+        return matchesFolded(QStringView(buffer, name.size()));
+    }
+    std::u16string folded;
+    appendCaseFolded(name, folded);
+    return matchesFolded(folded);
+}
+
+bool FilePattern::matchesFolded(QStringView foldedName) const {
     for (const Part& part : m_parts) {
         if (part.everything) {
             return true;
         }
-    }
-    const QString folded = name.toString().toCaseFolded();
-    for (const Part& part : m_parts) {
-        if (wildcardMatch(part.folded, folded)) {
+        if (part.suffixOnly ? foldedName.endsWith(QStringView(part.folded).sliced(1))
+                            : wildcardMatch(part.folded, foldedName)) {
             return true;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace filarion::ui {
@@ -15,16 +16,24 @@ public:
     explicit FilePattern(const QString& text);
 
     bool matches(QStringView name) const;
+    // The same test for a name that is already case-folded (appendCaseFolded), without folding it again.
+    bool matchesFolded(QStringView foldedName) const;
 
 private:
     struct Part {
         QString folded; // the pattern, case-folded
         bool everything = false;
+        bool suffixOnly = false; // '*' and then no wildcard: the name need only end in the rest
     };
     std::vector<Part> m_parts;
+    bool m_everything = false; // some part matches every name
 };
 
 // Wildcard match of an already case-folded name against an already case-folded pattern.
 bool wildcardMatch(QStringView foldedPattern, QStringView foldedName);
+
+// Appends the case-folded text to out: the same units as QString::toCaseFolded gives, without a
+// string of its own for a text that is all ASCII.
+void appendCaseFolded(QStringView text, std::u16string& out);
 
 } // namespace filarion::ui

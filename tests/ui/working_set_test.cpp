@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #include <unistd.h>
 
 namespace filarion::ui {
@@ -17,6 +21,11 @@ struct PatternCase {
     const char16_t* name;
     bool matches;
 };
+
+void PrintTo(const PatternCase& c, std::ostream* out) {
+    *out << '"' << QString::fromUtf16(c.pattern).toStdString() << "\" on \"" << QString::fromUtf16(c.name).toStdString()
+         << '"';
+}
 
 class PatternTable : public ::testing::TestWithParam<PatternCase> {};
 
@@ -38,7 +47,84 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{u"a*b*c", u"aXXbYYc", true}, PatternCase{u"a*b*c", u"aXXbYY", false},
                       PatternCase{u"*a*a*a*a*b", u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
                       PatternCase{u"照片*", u"照片1.jpg", true}, PatternCase{u"*.jpg ", u"a.jpg", false},
-                      PatternCase{u"ÄB*", u"äbc", true}));
+                      PatternCase{u"ÄB*", u"äbc", true}, PatternCase{u"*.TXT", u"A.TxT", true},
+                      PatternCase{u"*txt", u"txt", true}, PatternCase{u"*.txt", u"a.txt.bak", false},
+                      PatternCase{u"*Ä", u"xä", true}, PatternCase{u"*.t?t", u"a.tXt", true},
+                      PatternCase{u"**.txt", u"a.TXT", true}, PatternCase{u"*.jpg;a*", u"A.png", true},
+                      PatternCase{u"*.jpg;a*", u"b.png", false}));
+
+TEST(FilePatternTest, NamesLongerThanTheStackBufferAreMatchedToo) {
+    const QString longName = QString(300, u'a') + u"照片.JPG"_s;
+    EXPECT_TRUE(FilePattern(u"*照片.jpg"_s).matches(longName));
+    EXPECT_TRUE(FilePattern(u"A*.j?g"_s).matches(longName));
+    EXPECT_FALSE(FilePattern(u"*.png"_s).matches(longName));
+}
+
+struct SortCase {
+    std::vector<const char16_t*> names;
+    std::vector<const char16_t*> sorted;
+};
+
+QStringList toList(const std::vector<const char16_t*>& texts) {
+    QStringList list;
+    for (const char16_t* text : texts) {
+        list.push_back(QString::fromUtf16(text));
+    }
+    return list;
+}
+
+void PrintTo(const SortCase& c, std::ostream* out) { PrintTo(toList(c.names), out); }
+
+class SortTable : public ::testing::TestWithParam<SortCase> {};
+
+TEST_P(SortTable, OrdersByFoldedNameThenExactName) {
+    QStringList names = toList(GetParam().names);
+    sortNames(names);
+    EXPECT_EQ(names, toList(GetParam().sorted));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SortTable,
+    ::testing::Values(
+        SortCase{{}, {}}, SortCase{{u"only.txt"}, {u"only.txt"}},
+        SortCase{{u"2.txt", u"10.txt", u"1.txt"}, {u"1.txt", u"10.txt", u"2.txt"}},
+        // a key that is the start of another sorts first, inside and beyond the first eight units
+        SortCase{{u"abcd", u"abc", u"ab"}, {u"ab", u"abc", u"abcd"}},
+        SortCase{{u"commonprefix12345678x", u"commonprefix12345678"},
+                 {u"commonprefix12345678", u"commonprefix12345678x"}},
+        // names that share a long start and differ only in case or after it
+        SortCase{{u"prefix_common_b.txt", u"prefix_common_A.txt", u"PREFIX_COMMON_a.txt"},
+                 {u"PREFIX_COMMON_a.txt", u"prefix_common_A.txt", u"prefix_common_b.txt"}},
+        SortCase{{u"zzb", u"zzAAAAAAAAb", u"zzaaaaaaaaA"}, {u"zzaaaaaaaaA", u"zzAAAAAAAAb", u"zzb"}},
+        // names beyond ASCII are folded by their own rules and compared unit by unit
+        SortCase{{u"照片.txt", u"Äb.txt", u"b.txt", u"äa.txt"}, {u"b.txt", u"äa.txt", u"Äb.txt", u"照片.txt"}},
+        SortCase{{u"aé", u"AÉ", u"Ab"}, {u"Ab", u"AÉ", u"aé"}}));
+
+// The order the file list defines, computed the plain way: fold every name, compare the folded
+// names, then the names.
+bool plainOrder(const QString& a, const QString& b) {
+    const int byFolded = a.toCaseFolded().compare(b.toCaseFolded());
+    return byFolded != 0 ? byFolded < 0 : a.compare(b) < 0;
+}
+
+TEST(SortNamesTest, ManyMixedNamesSortAsThePlainOrderDoes) {
+    const QStringList pieces{u"IMG_"_s, u"img_"_s, u"Img"_s, u"照片"_s, u"Ä"_s, u"ä"_s, u"a"_s, u"B"_s, u"_"_s,
+                             u"0"_s,    u"9"_s,    u"10"_s,  u"."_s,    u"x"_s, u"X"_s, u"é"_s};
+    std::mt19937 random(7);
+    QStringList names;
+    for (int i = 0; i < 3000; ++i) {
+        QString name = i % 3 == 0 ? u"Shared_Start_"_s : QString();
+        const int length = 1 + static_cast<int>(random() % 8);
+        for (int k = 0; k < length; ++k) {
+            name += pieces[static_cast<qsizetype>(random() % static_cast<unsigned>(pieces.size()))];
+        }
+        names.push_back(name);
+    }
+    QStringList expected = names;
+    std::stable_sort(expected.begin(), expected.end(), plainOrder);
+    sortNames(names);
+    EXPECT_EQ(names, expected);
+}
 
 class WorkingSetTest : public ::testing::Test {
 protected:
@@ -64,6 +150,14 @@ TEST_F(WorkingSetTest, NamesDifferingOnlyInCaseAreBothListedInAFixedOrder) {
     dir.touch(u"abc.txt"_s);
     dir.touch(u"ABC.txt"_s);
     EXPECT_EQ(read(u"*.*"_s), (QStringList{u"ABC.txt"_s, u"abc.txt"_s}));
+}
+
+TEST_F(WorkingSetTest, NamesThePatternRejectsBetweenOthersAreLeftOut) {
+    for (const auto& name : {u"照片1.jpg"_s, u"照片2.txt"_s, u"b.JPG"_s, u"Ä.TXT"_s, u"a.txt"_s}) {
+        dir.touch(name);
+    }
+    EXPECT_EQ(read(u"*.Txt"_s), (QStringList{u"a.txt"_s, u"Ä.TXT"_s, u"照片2.txt"_s}));
+    EXPECT_EQ(read(u"照*;*.jpg"_s), (QStringList{u"b.JPG"_s, u"照片1.jpg"_s, u"照片2.txt"_s}));
 }
 
 TEST_F(WorkingSetTest, HiddenFoldersAndOtherEntriesAreLeftOut) {

@@ -1,0 +1,10 @@
+#include "fuzz_target.h"
+#include "properties/gbk_line_properties.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    filarion::fuzz::failOn(filarion::fuzz::checkGbkLinesInput(data, size));
+    return 0;
+}
