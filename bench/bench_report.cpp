@@ -23,8 +23,8 @@ std::string figure(double value, const char* format) {
     return text;
 }
 
-constexpr const char* kLineFormat = "%-30s %7d %9s %9s %9s %6s %9s %6s  %-21s %7s %6s  %s\n";
-constexpr const char* kHeadFormat = "%-30s %7s %9s %9s %9s %6s %9s %6s  %-21s %7s %6s  %s\n";
+constexpr const char* kLineFormat = "%-30s %7d %9s %9s %9s %6s %9s %6s  %-29s %7s %6s  %s\n";
+constexpr const char* kHeadFormat = "%-30s %7s %9s %9s %9s %6s %9s %6s  %-29s %7s %6s  %s\n";
 
 } // namespace
 

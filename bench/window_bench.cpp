@@ -1,33 +1,292 @@
 #include "window_bench.h"
 
+#include "child_process.h"
+#include "scratch_folder.h"
+#include "stopwatch.h"
+
+#include "ui/folder_list.h"
+#include "ui/main_window.h"
+#include "ui/texts.h"
+#include "ui/volume_source.h"
+#include "ui/working_set.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
 namespace filarion::bench {
 
-// ---------------------------------------------------------------------------------------------------
-// WINDOW MEASUREMENTS: NOT WRITTEN YET. The main window has not landed; fill this in when it does.
-//
-// What goes here:
-// - runWindowJob: under QT_QPA_PLATFORM=offscreen, make the QApplication and the main window on the
-//   folder given (start-up lists it into the file list), start a QElapsedTimer first thing in the
-//   process, stop it at the first paint of the window (an event filter on QEvent::Paint of the
-//   window, or QWidget::grab() right after show() and processing events), print the milliseconds
-//   on stdout and exit.
-// - benchWindow, "window start-up to first frame": per run a fresh ScratchFolder(pool, Tagged, n),
-//   the job above in a child process, its printed milliseconds (and the whole process time) as the
-//   samples; compared with "WorkingSet refresh" of the same n. runChild starts the child in the
-//   folder, so a start-up that takes the working folder opens on it.
-// - benchWindow, "window pattern keystroke": in this process, the window on a fresh folder of n
-//   files, then one key typed into the pattern box with QTest::keyClick (or a setEditText of the
-//   pattern plus one character) timed with QElapsedTimer until the file list shows the new set and
-//   pending events are processed; compared with "WorkingSet refresh" (target: at most 1.5x).
-// bench/CMakeLists.txt then links Qt6::Widgets (already there through filarion_ui) and, for
-// QTest::keyClick, Qt6::Test.
-// ---------------------------------------------------------------------------------------------------
+namespace {
 
-void benchWindow(BenchReport& report, InodePool& /*pool*/, int n, int /*runs*/) {
-    report.addMissing(kWindowStartUp, n, "not written yet (see bench/window_bench.cpp)");
-    report.addMissing(kWindowKeystroke, n, "not written yet (see bench/window_bench.cpp)");
+using namespace Qt::StringLiterals;
+
+QString qtPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+double cpuSecondsNow() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-int runWindowJob(int /*argc*/, char* /*argv*/[]) { return 1; }
+// A QElapsedTimer and the processor time beside it.
+class WindowClock {
+public:
+    WindowClock() : m_cpuStart(cpuSecondsNow()) { m_wall.start(); }
+
+    Sample elapsed() const { return {static_cast<double>(m_wall.nsecsElapsed()) * 1e-9, cpuSecondsNow() - m_cpuStart}; }
+
+private:
+    QElapsedTimer m_wall;
+    double m_cpuStart;
+};
+
+// Counts the paint events a widget gets; on the first one, calls back once that paint has finished.
+// The widget may go first: Qt forgets a filter when either side is deleted.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QWidget* widget, std::function<void()> firstPainted = {})
+        : m_widget(widget), m_firstPainted(std::move(firstPainted)) {
+        widget->installEventFilter(this);
+    }
+    PaintWatch(const PaintWatch&) = delete;
+    PaintWatch& operator=(const PaintWatch&) = delete;
+
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_widget && event->type() == QEvent::Paint && ++paints == 1 && m_firstPainted) {
+            // The paint itself runs when this returns; the frame is flushed before the event loop
+            // comes round again.
+            QTimer::singleShot(0, this, m_firstPainted);
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_widget;
+    std::function<void()> m_firstPainted;
+};
+
+// Qt's note that XDG_RUNTIME_DIR is not set, printed by every QApplication of a bench run, is dropped.
+QtMessageHandler g_previousHandler = nullptr;
+
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(u"QStandardPaths:"_s)) {
+        return;
+    }
+    if (g_previousHandler != nullptr) {
+        g_previousHandler(type, context, message);
+    } else {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+}
+
+void installQuietMessages() {
+    if (QtMessageHandler previous = qInstallMessageHandler(quietMessages); previous != quietMessages) {
+        g_previousHandler = previous;
+    }
+}
+
+template <typename T> T* control(const QWidget& window, const QString& name) {
+    T* found = window.findChild<T*>(name);
+    if (found == nullptr) {
+        std::fprintf(stderr, "filarion_bench: the window has no control %s\n", qPrintable(name));
+        std::exit(2);
+    }
+    return found;
+}
+
+// A first listing of a fresh folder under the start-up pattern, as the window's start-up reads it.
+Sample firstRefresh(const std::string& folder, int n, std::string& note) {
+    ui::WorkingSet set;
+    set.setFolder(qtPath(folder));
+    set.setPatternText(QString::fromUtf16(ui::texts::kStartPattern));
+    const Stopwatch watch;
+    set.refresh();
+    const Sample sample = watch.elapsed();
+    if (note.empty() && set.count() != n) {
+        note = "NOT DONE: the WorkingSet listed " + std::to_string(set.count()) + " of " + std::to_string(n);
+    }
+    return sample;
+}
+
+// Start-up, each run a child process started in a fresh folder, so every run is a cold start of the
+// window; the first listing of the same folder alone next to it, in turns first.
+void benchStartUp(BenchReport& report, InodePool& pool, int n, int runs) {
+    const std::string self = ownProgramPath();
+    const std::string resultFile = pool.base() + "/window-job.txt";
+    std::vector<Sample> floor;
+    std::vector<Sample> firstFrame;
+    std::vector<Sample> process;
+    std::string note;
+    for (int round = 0; round < runs; ++round) {
+        const ScratchFolder folder(pool, NameShape::Tagged, n);
+        for (int k = 0; k < 2; ++k) {
+            if ((k + round) % 2 == 0) {
+                floor.push_back(firstRefresh(folder.path(), n, note));
+                continue;
+            }
+            ::unlink(resultFile.c_str());
+            const ChildRun run = runChild({self, "--window-job", resultFile}, folder.path());
+            process.push_back({run.seconds, run.cpuSeconds});
+            std::ifstream result(resultFile);
+            Sample sample;
+            long rows = -1;
+            if (run.exitCode == 0 && result >> sample.seconds >> sample.cpuSeconds >> rows) {
+                firstFrame.push_back(sample);
+            }
+            if (note.empty() && (run.exitCode != 0 || rows != n)) {
+                note = "NOT DONE: exit code " + std::to_string(run.exitCode) + ", " + std::to_string(rows) + " of " +
+                       std::to_string(n) + " rows shown";
+            }
+        }
+    }
+    ::unlink(resultFile.c_str());
+    report.add(kWindowStartUpFloor, n, floor, {});
+    report.add(kWindowStartUp, n, firstFrame, kWindowStartUpFloor, note);
+    report.add(kWindowStartUpProcess, n, process, kWindowStartUpFloor, note);
+}
+
+// Lets the view lay out what changed and paints it now: what the event loop does after a handler.
+void redisplay(QListView* list) {
+    QCoreApplication::processEvents();
+    list->viewport()->repaint();
+}
+
+// One keystroke in the pattern box, in this process: the window on a fresh folder, then "*" typed
+// after "*.JPG" and taken back with Backspace. Both patterns match every name, so each keystroke
+// re-reads the whole folder and shows all n names again. Timed from the key press until the file list
+// has been laid out and painted. The floor is a WorkingSet holding the same listing, re-read under the
+// same new pattern.
+void benchKeystroke(BenchReport& report, InodePool& pool, int n, int runs) {
+    installQuietMessages();
+    int argc = 1;
+    char program[] = "filarion_bench";
+    char* argv[] = {program, nullptr};
+    QApplication app(argc, argv);
+    QApplication::setFont(ui::frmMain::windowFont());
+    const ui::SystemVolumeSource volumes;
+    auto window = std::make_unique<ui::frmMain>(volumes);
+    window->show();
+    window->activateWindow();
+    (void)QTest::qWaitForWindowExposed(window.get());
+    auto* folders = control<ui::FolderList>(*window, u"dirTrim"_s);
+    auto* list = control<QListView>(*window, u"filTrim"_s);
+    QLineEdit* edit = control<QComboBox>(*window, u"comPostfix"_s)->lineEdit();
+    edit->setFocus(Qt::OtherFocusReason);
+    PaintWatch paints(list->viewport());
+
+    std::vector<Sample> floor;
+    std::vector<Sample> keystroke;
+    std::string note;
+    const auto check = [&](const char* what, bool good) {
+        if (note.empty() && !good) {
+            note = std::string("NOT DONE: ") + what;
+        }
+    };
+    for (int round = 0; round < runs; ++round) {
+        const ScratchFolder folder(pool, NameShape::Tagged, n);
+        const QString path = qtPath(folder.path());
+        folders->setPath(path);
+        redisplay(list);
+        check("the window did not open the folder", window->workingSet().folder() == path);
+        ui::WorkingSet alone;
+        alone.setFolder(path);
+        alone.setPatternText(edit->text());
+        alone.refresh();
+        for (int stroke = 0; stroke < 2; ++stroke) {
+            const bool append = stroke == 0;
+            const QString typed = append ? edit->text() + u'*' : edit->text().chopped(1);
+            edit->deselect();
+            edit->end(false);
+            for (int k = 0; k < 2; ++k) {
+                if ((k + round + stroke) % 2 == 0) {
+                    alone.setPatternText(typed);
+                    const Stopwatch watch;
+                    alone.refresh();
+                    floor.push_back(watch.elapsed());
+                    check("the WorkingSet did not list every file", alone.count() == n);
+                    continue;
+                }
+                paints.paints = 0;
+                const WindowClock clock;
+                if (append) {
+                    QTest::keyClick(edit, '*');
+                } else {
+                    QTest::keyClick(edit, Qt::Key_Backspace);
+                }
+                redisplay(list);
+                keystroke.push_back(clock.elapsed());
+                check("the keystroke did not change the pattern", window->workingSet().patternText() == typed);
+                check("the file list does not show every file",
+                      window->workingSet().count() == n && list->model()->rowCount() == n);
+                check("the file list was not painted", paints.paints > 0);
+            }
+        }
+    }
+    window.reset();
+    report.add(kWindowKeystrokeFloor, n, floor, {});
+    report.add(kWindowKeystroke, n, keystroke, kWindowKeystrokeFloor, note);
+}
+
+} // namespace
+
+void benchWindow(BenchReport& report, InodePool& pool, int n, int runs) {
+    benchStartUp(report, pool, n, runs);
+    benchKeystroke(report, pool, n, runs);
+}
+
+int runWindowJob(int argc, char* argv[]) {
+    if (argc != 3) {
+        std::fputs("usage: filarion_bench --window-job RESULTFILE\n", stderr);
+        return 2;
+    }
+    const std::string resultFile = argv[2];
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    installQuietMessages();
+    // As the program starts its window, from the QApplication on.
+    const WindowClock clock;
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setFont(ui::frmMain::windowFont());
+    const ui::SystemVolumeSource volumes;
+    ui::frmMain window(volumes);
+    QApplication::setWindowIcon(window.windowIcon());
+    auto* list = control<QListView>(window, u"filTrim"_s);
+    Sample firstFrame;
+    PaintWatch watch(list->viewport(), [&] {
+        firstFrame = clock.elapsed();
+        QCoreApplication::quit();
+    });
+    // A window that never paints ends the job without a figure.
+    QTimer::singleShot(120'000, &app, [] { QCoreApplication::exit(1); });
+    window.show();
+    if (QApplication::exec() != 0) {
+        return 1;
+    }
+    std::ofstream result(resultFile);
+    result.precision(9);
+    result << firstFrame.seconds << ' ' << firstFrame.cpuSeconds << ' ' << list->model()->rowCount() << '\n';
+    return 0;
+}
 
 } // namespace filarion::bench
