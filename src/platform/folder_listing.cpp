@@ -51,7 +51,9 @@ bool decodeExactly(const char* bytes, std::size_t length, QString& out) {
 
 } // namespace
 
-std::error_code listFolder(const QString& folder, const EntryVisitor& visit) {
+namespace {
+
+std::error_code listEntries(const QString& folder, const ListFilter* filter, const EntryVisitor& visit) {
     const QByteArray path = QFile::encodeName(folder);
     const int dirFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
@@ -77,6 +79,9 @@ std::error_code listFolder(const QString& folder, const EntryVisitor& visit) {
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
             continue;
         }
+        if (filter != nullptr && !filter->includeHidden && name[0] == '.') {
+            continue;
+        }
         EntryKind kind = EntryKind::Other;
         switch (entry->d_type) {
         case DT_REG:
@@ -92,6 +97,9 @@ std::error_code listFolder(const QString& folder, const EntryVisitor& visit) {
         default:
             break;
         }
+        if (filter != nullptr && kind != filter->kind) {
+            continue;
+        }
         FolderEntry out;
         if (!decodeExactly(name, std::strlen(name), out.name)) {
             continue;
@@ -102,6 +110,16 @@ std::error_code listFolder(const QString& folder, const EntryVisitor& visit) {
     }
     ::closedir(dir); // also closes dirFd
     return result;
+}
+
+} // namespace
+
+std::error_code listFolder(const QString& folder, const EntryVisitor& visit) {
+    return listEntries(folder, nullptr, visit);
+}
+
+std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit) {
+    return listEntries(folder, &filter, visit);
 }
 
 bool isFolder(const QString& path) {

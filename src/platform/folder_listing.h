@@ -28,6 +28,16 @@ using EntryVisitor = std::function<void(FolderEntry&&)>;
 // so no caller can act on a file it cannot name exactly.
 std::error_code listFolder(const QString& folder, const EntryVisitor& visit);
 
+// Which entries a listing visits: one kind, hidden ones only when asked for. Entries of other kinds are
+// passed over before their names are decoded.
+struct ListFilter {
+    EntryKind kind = EntryKind::File;
+    bool includeHidden = false;
+};
+
+// listFolder restricted to the entries the filter lets through.
+std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit);
+
 // True when the path names an existing folder (following links).
 bool isFolder(const QString& path);
 

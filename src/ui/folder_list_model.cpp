@@ -31,11 +31,9 @@ QString childPath(const QString& folder, const QString& name) {
 bool FolderListModel::setFolder(const QString& folder) {
     const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
     QStringList subfolders;
-    const std::error_code error = platform::listFolder(clean, [&](platform::FolderEntry&& entry) {
-        if (entry.kind == platform::EntryKind::Folder && !entry.hidden) {
-            subfolders.push_back(std::move(entry.name));
-        }
-    });
+    const platform::ListFilter foldersOnly{platform::EntryKind::Folder, false};
+    const std::error_code error = platform::listFolder(
+        clean, foldersOnly, [&](platform::FolderEntry&& entry) { subfolders.push_back(std::move(entry.name)); });
     if (error) {
         return false;
     }

@@ -132,10 +132,8 @@ std::error_code WorkingSet::refresh() {
     const FilePattern pattern(m_pattern);
     FoldedOrder order;
     QStringList names;
-    const std::error_code error = platform::listFolder(m_folder, [&](platform::FolderEntry&& entry) {
-        if (entry.kind != platform::EntryKind::File || entry.hidden) {
-            return;
-        }
+    const platform::ListFilter filesOnly{platform::EntryKind::File, false};
+    const std::error_code error = platform::listFolder(m_folder, filesOnly, [&](platform::FolderEntry&& entry) {
         // The key folded for the sort is the name the pattern is tested on.
         if (!pattern.matchesFolded(order.add(entry.name))) {
             order.dropLast();

@@ -42,6 +42,29 @@ TEST(FolderListing, TellsFilesFoldersLinksAndHiddenApart) {
     EXPECT_EQ(entries.at(u"pipe"_s).kind, EntryKind::Other);
 }
 
+TEST(FolderListing, FilterVisitsOneKindAndHiddenOnlyWhenAsked) {
+    test::TempFolder dir;
+    dir.touch(u"a.txt"_s);
+    dir.touch(u".h.txt"_s);
+    dir.makeFolder(u"sub"_s);
+    dir.makeFolder(u".hsub"_s);
+    ASSERT_EQ(::symlink("a.txt", QFile::encodeName(dir.filePath(u"link.txt"_s)).constData()), 0);
+    ASSERT_EQ(::symlink("sub", QFile::encodeName(dir.filePath(u"sublink"_s)).constData()), 0);
+    const auto names = [&](ListFilter filter) {
+        QStringList out;
+        EXPECT_FALSE(listFolder(dir.path(), filter, [&](FolderEntry&& e) {
+            EXPECT_EQ(e.kind, filter.kind);
+            out.push_back(e.name);
+        }));
+        out.sort();
+        return out;
+    };
+    EXPECT_EQ(names({EntryKind::File, false}), (QStringList{u"a.txt"_s, u"link.txt"_s}));
+    EXPECT_EQ(names({EntryKind::File, true}), (QStringList{u".h.txt"_s, u"a.txt"_s, u"link.txt"_s}));
+    EXPECT_EQ(names({EntryKind::Folder, false}), (QStringList{u"sub"_s, u"sublink"_s}));
+    EXPECT_EQ(names({EntryKind::Folder, true}), (QStringList{u".hsub"_s, u"sub"_s, u"sublink"_s}));
+}
+
 TEST(FolderListing, LeavesOutNamesThatDoNotDecodeExactly) {
     test::TempFolder dir;
     dir.touch(u"清单.txt"_s);
