@@ -101,7 +101,9 @@ GbkAppendFile::~GbkAppendFile() { close(); }
 
 std::error_code GbkAppendFile::open(const QString& path) {
     close();
-    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    // Never waits: a FIFO of that name without a reader fails the open at once (ENXIO) and one that is not
+    // read fails a write, where a blocking file would hold the command forever. A regular file ignores it.
+    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (m_fd < 0) {
         return {errno, std::generic_category()};
     }

@@ -30,7 +30,8 @@ private:
 
 // A text file opened for appending lines in GBK, CR LF after each. Created when missing, never
 // truncated. Every line is handed to the OS by one write before writeLine returns, so a process
-// that dies between lines leaves whole lines behind.
+// that dies between lines leaves whole lines behind. Opening and writing never wait: a FIFO of that
+// name fails instead.
 class GbkAppendFile {
 public:
     GbkAppendFile() = default;

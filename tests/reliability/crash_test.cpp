@@ -1,0 +1,288 @@
+// A command killed with SIGKILL at a random moment: no file is lost or doubled, the log matches the folder,
+// and a list file is either the old one or the whole new one.
+
+#include "engine/rename_run.h"
+#include "listing/file_list_export.h"
+#include "platform/gbk_text.h"
+#include "reliability_support.h"
+#include "support/engine_run.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace filarion::test {
+namespace {
+using namespace Qt::StringLiterals;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define FILARION_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FILARION_UNDER_ASAN 1
+#endif
+#endif
+
+#ifdef FILARION_UNDER_ASAN
+constexpr int kFiles = 10000; // the sanitizer makes every step slower; the kills stay as many
+#else
+constexpr int kFiles = 20000;
+#endif
+constexpr int kKills = 50;
+constexpr int kMaxTrials = 120;
+
+qint64 sizeOf(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : 0;
+}
+
+// Kills the child once the file at the path has grown to the given size, or at once when it has ended
+// already. True when the kill is what ended it.
+bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size) {
+    int status = 0;
+    while (sizeOf(path) < size) {
+        if (::waitpid(child, &status, WNOHANG) == child) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(100)); // leaves the processor to the child
+    }
+    ::kill(child, SIGKILL);
+    return waitChild(child) == 128 + SIGKILL;
+}
+
+// The rename of one trial: a method over the names as they are, each new name unlike any present name.
+struct Trial {
+    engine::RenameRequest request;
+    QStringList newNames;
+};
+
+Trial trialFor(int trial, const QStringList& names) {
+    Trial out;
+    const int width = static_cast<int>(QString::number(names.size() - 1).size());
+    switch (trial % 3) {
+    case 0: // a prefix no name bears yet, numbered in list order
+        out.request = prefixRequest(u"p%1_"_s.arg(trial));
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            out.newNames << u"p%1_%2.dat"_s.arg(trial).arg(i, width, 10, QChar(u'0'));
+        }
+        break;
+    case 1: // every name holds one '_'
+        out.request = replaceRequest(u"_"_s, u"r_"_s);
+        for (const QString& name : names) {
+            out.newNames << QString(name).replace(u"_"_s, u"r_"_s);
+        }
+        break;
+    default:
+        out.request = insertRequest(u"i"_s, u"0"_s);
+        for (const QString& name : names) {
+            out.newNames << u"i"_s + name;
+        }
+        break;
+    }
+    return out;
+}
+
+// A rename run of kFiles files, killed again and again at random moments. Every trial starts from what the
+// kill before left and renames every file to a name no file bears, so that each file is found under its old
+// or its new name. Afterwards: every file is there once with its bytes, the renamed files are the first
+// ones in list order, every line after the earlier log names one of them in order, at most the last of them
+// has no line, and the earlier log is untouched.
+TEST(Crash, RenameRunKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
+    const TempFolder folder;
+    const QByteArray root = QFile::encodeName(folder.path()) + '/';
+    const QByteArray logPath = root + "QuillmarkLog.txt";
+    QHash<QString, QByteArray> contentOf; // by present name
+    for (int k = 0; k < kFiles; ++k) {
+        const QString name = u"f_%1.dat"_s.arg(k, 5, 10, QChar(u'0'));
+        const QByteArray content = "file " + QByteArray::number(k) + '\n';
+        ASSERT_TRUE(createExclusive(root + QFile::encodeName(name), content));
+        contentOf.insert(name, content);
+    }
+    platform::GbkEncoder encoder;
+    const QByteArray header = encoder.encode(headerLine()) + "\r\n";
+    std::mt19937 random(12345U);
+    QByteArray log;
+    int kills = 0;
+    int completed = 0;
+    int renamesWithoutLine = 0;
+    int tornLines = 0;
+    qint64 renamedInAll = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int trial = 0; kills < kKills && trial < kMaxTrials; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const QStringList names = readWorkingSet(folder.path(), u"*.dat"_s);
+        ASSERT_EQ(names.size(), kFiles);
+        Trial plan = trialFor(trial, names);
+        plan.request.Folder = folder.path();
+        plan.request.Files = names;
+        std::vector<QByteArray> lines;
+        lines.reserve(names.size());
+        qint64 fullSize = header.size();
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            lines.push_back(encoder.encode(doneLine(names[i], plan.newNames[i])) + "\r\n");
+            fullSize += lines.back().size();
+        }
+
+        const pid_t child = startChild([&] {
+            SilentServices services;
+            engine::RenameFiles(plan.request, services, fixedEnvironment());
+            return 0;
+        });
+        const qint64 killAt = log.size() + static_cast<qint64>(random() % static_cast<unsigned>(fullSize));
+        if (killWhenGrown(child, logPath, killAt)) {
+            ++kills;
+        } else {
+            ++completed;
+        }
+
+        // The log only grew, and what it gained is the header and the lines of the first renames in order;
+        // the last of them may be torn by the kill.
+        const QByteArray now = readBytes(logPath).value_or(QByteArray());
+        ASSERT_TRUE(now.startsWith(log)) << "the log lost bytes it held";
+        const QByteArrayView gained = QByteArrayView(now).sliced(log.size());
+        qsizetype at = 0;
+        qsizetype lined = 0;
+        bool torn = false;
+        bool headed = gained.startsWith(header);
+        if (headed) {
+            at = header.size();
+            while (at < gained.size() && lined < names.size() && gained.sliced(at).startsWith(lines[lined])) {
+                at += lines[lined++].size();
+            }
+        }
+        if (at < gained.size()) {
+            torn = true;
+            ASSERT_LT(lined, names.size()) << "bytes in the log after the run's last line";
+            const QByteArray& expected = headed ? lines[lined] : header;
+            ASSERT_TRUE(expected.startsWith(gained.sliced(at))) << "bytes in the log that name no rename";
+        }
+
+        // Every file once, under its old or its new name, with its own bytes; nothing else in the folder.
+        QSet<QByteArray> present;
+        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
+            present.insert(entry);
+        }
+        ASSERT_EQ(present.size(), kFiles + (present.contains("QuillmarkLog.txt") ? 1 : 0));
+        QHash<QString, QByteArray> next;
+        next.reserve(kFiles);
+        qsizetype renamed = 0;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const bool atOld = present.contains(QFile::encodeName(names[i]));
+            const bool atNew = present.contains(QFile::encodeName(plan.newNames[i]));
+            ASSERT_NE(atOld, atNew) << names[i].toStdString();
+            if (atNew) {
+                ASSERT_EQ(i, renamed) << "renamed out of list order";
+                ++renamed;
+            }
+            const QString& current = atNew ? plan.newNames[i] : names[i];
+            const QByteArray content = contentOf.value(names[i]);
+            ASSERT_EQ(readBytes(root + QFile::encodeName(current)), content) << current.toStdString();
+            next.insert(current, content);
+        }
+        ASSERT_TRUE(renamed == 0 || headed) << "a rename before the header";
+        ASSERT_TRUE(renamed == lined || renamed == lined + 1) << renamed << " renamed, " << lined << " lines";
+        ASSERT_TRUE(!torn || !headed || renamed == lined + 1) << "a torn line of a rename that did not happen";
+        renamesWithoutLine += static_cast<int>(renamed - lined);
+        tornLines += torn ? 1 : 0;
+        renamedInAll += renamed;
+        contentOf = std::move(next);
+        log = now;
+    }
+    EXPECT_GE(kills, kKills);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[ crash    ] %d files: %d kills survived, %d runs ended first, %lld renames, %d renames without their "
+                "line, %d torn lines, %.1f s\n",
+                kFiles, kills, completed, static_cast<long long>(renamedInAll), renamesWithoutLine, tornLines, seconds);
+}
+
+// The list export of many names, killed at a random moment of its writing again and again. Afterwards the
+// list file holds either its old bytes or the whole new list. The new list is written to an unnamed file,
+// given a temporary name beside the list once complete and then renamed over it; a kill between those two
+// steps leaves that complete copy under its temporary name, which is all that may remain besides the list.
+TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
+    const TempFolder folder;
+    const QString listName = u"清单.txt"_s;
+    const QByteArray listPath = QFile::encodeName(folder.filePath(listName));
+    const QByteArray oldList = "old list\r\n" + QByteArray("1.keep.JPG\r\n").repeated(1000);
+    listing::FileListRequest request{listName, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(), {}};
+    QStringList lines{folder.path() + u"/*.JPG文件清单："_s};
+    for (int k = 0; k < kFiles * 5; ++k) {
+        request.Files << u"photo%1.JPG"_s.arg(k, 6, 10, QChar(u'0'));
+        lines << u"%1.photo%2.JPG"_s.arg(k + 1).arg(k, 6, 10, QChar(u'0'));
+    }
+    const QByteArray newList = gbkLines(lines);
+
+    // How long one export takes here, so that the kills fall within it.
+    const auto before = std::chrono::steady_clock::now();
+    {
+        const TempFolder scratch;
+        listing::FileListRequest trial = request;
+        trial.Folder = scratch.path();
+        SilentServices services;
+        listing::MakeFileList(trial, services);
+        QStringList scratchLines = lines;
+        scratchLines.front() = scratch.path() + u"/*.JPG文件清单："_s;
+        ASSERT_EQ(scratch.read(listName), gbkLines(scratchLines));
+    }
+    // The kills fall within [0, reach]; a run that ends before its kill shortens the reach, so that the kills
+    // stay within the writing whatever a forked child's speed.
+    auto reach = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - before);
+
+    std::mt19937 random(54321U);
+    int kills = 0;
+    int replaced = 0;
+    int strays = 0;
+    int trials = 0;
+    for (; kills < kKills && trials < kMaxTrials; ++trials) {
+        SCOPED_TRACE("trial " + std::to_string(trials));
+        folder.write(listName, oldList);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = startChild([&] {
+            SilentServices services;
+            (void)::write(ready[1], "x", 1);
+            listing::MakeFileList(request, services);
+            return 0;
+        });
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        std::this_thread::sleep_for(reach * (random() % 1001) / 1000);
+        ::kill(child, SIGKILL);
+        if (waitChild(child) == 128 + SIGKILL) {
+            ++kills;
+        } else {
+            reach = reach * 9 / 10;
+        }
+
+        const std::optional<QByteArray> list = readBytes(listPath);
+        ASSERT_TRUE(list == oldList || list == newList) << "the list holds " << (list ? list->size() : -1) << " bytes";
+        replaced += list == newList ? 1 : 0;
+        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
+            const QByteArray path = QFile::encodeName(folder.path()) + '/' + entry;
+            if (path != listPath) {
+                ASSERT_TRUE(path.startsWith(listPath + '.')) << entry.toStdString();
+                ASSERT_EQ(readBytes(path), newList) << "a stray copy that is not the whole new list";
+                ++strays;
+                ASSERT_EQ(::unlink(path.constData()), 0);
+            }
+        }
+    }
+    EXPECT_GE(kills, kKills);
+    std::printf("[ crash    ] list of %lld names: %d runs, %d kills survived, %d lists replaced whole, %d stray "
+                "copies\n",
+                static_cast<long long>(request.Files.size()), trials, kills, replaced, strays);
+}
+
+} // namespace
+} // namespace filarion::test
