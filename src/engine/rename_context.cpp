@@ -59,9 +59,6 @@ void RenameContext::RefuseEmptyName(const QString& oldName, QStringView extensio
 void RenameContext::writeEventLine(QStringView oldName, QStringView newName, QStringView ending) {
     m_line.resize(0); // keeps the capacity for the next line
     m_line.append(oldName).append(QStringView(texts::kRenamedTo)).append(newName).append(ending);
-    // A line break in a name would split the event into lines of which none names it whole, and a name could
-    // forge a line of its own; it is written as '?', as a character the log cannot hold is.
-    m_line.replace(u'\r', u'?').replace(u'\n', u'?');
     if (m_log.writeLine(m_line)) {
         m_stopped = true;
         m_services.showMessage(QString::fromUtf16(texts::kLogNotWritable));

@@ -36,12 +36,6 @@ void appendDecimal(QString& line, qsizetype value) {
     line.append(QStringView(first, end));
 }
 
-// A line break in a name or in the folder would split a line of the list in two; it is written as '?', as a
-// character the list cannot hold is.
-void keepOnOneLine(QString& line) {
-    line.replace(u'\r', u'?').replace(u'\n', u'?');
-}
-
 // False when the file could not be created, or a write or the commit failed; an existing file is then
 // left as it was.
 bool writeList(const FileListRequest& request, const QString& path, engine::CommandServices& services) {
@@ -49,9 +43,7 @@ bool writeList(const FileListRequest& request, const QString& path, engine::Comm
     if (!file.open()) {
         return false;
     }
-    QString header = FileListHeader(request.Folder, request.PatternText);
-    keepOnOneLine(header);
-    file.writeLine(header);
+    file.writeLine(FileListHeader(request.Folder, request.PatternText));
 
     const qsizetype count = request.Files.size();
     engine::ProgressTicker ticker(services, count);
@@ -65,7 +57,6 @@ bool writeList(const FileListRequest& request, const QString& path, engine::Comm
         line.append(u'.');
         // The name part as a view (GetNamePart's split), so no line costs a copy of its name.
         line.append(request.Form == NameForm::WithExtension ? QStringView(name) : engine::SplitName(name).namePart);
-        keepOnOneLine(line);
         file.writeLine(line);
     }
     return file.commit();

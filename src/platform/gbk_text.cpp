@@ -91,6 +91,18 @@ void GbkEncoder::appendLine(QStringView text, QByteArray& out) {
     out.append("\r\n", 2);
 }
 
+void GbkEncoder::appendRecord(QStringView text, QByteArray& out) {
+    const qsizetype start = out.size();
+    append(text, out);
+    // CR and LF never occur inside a GBK double-byte character (trail bytes start at 0x40).
+    for (qsizetype i = start; i < out.size(); ++i) {
+        if (out[i] == '\r' || out[i] == '\n') {
+            out[i] = '?';
+        }
+    }
+    out.append("\r\n", 2);
+}
+
 QByteArray GbkEncoder::encode(QStringView text) {
     QByteArray out;
     append(text, out);
@@ -115,7 +127,7 @@ std::error_code GbkAppendFile::writeLine(QStringView line) {
         return std::make_error_code(std::errc::bad_file_descriptor);
     }
     m_buffer.resize(0); // keeps the capacity for the next line
-    m_encoder.appendLine(line, m_buffer);
+    m_encoder.appendRecord(line, m_buffer);
     const char* data = m_buffer.constData();
     qsizetype left = m_buffer.size();
     while (left > 0) {
@@ -155,7 +167,7 @@ void GbkSaveFile::writeLine(QStringView line) {
     if (m_failed) {
         return;
     }
-    m_encoder.appendLine(line, m_buffer);
+    m_encoder.appendRecord(line, m_buffer);
     if (m_buffer.size() >= kSaveFileChunk) {
         flushBuffer();
     }

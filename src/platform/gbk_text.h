@@ -19,6 +19,9 @@ public:
     void append(QStringView text, QByteArray& out);
     // Appends the GBK bytes of the text and CR LF to out.
     void appendLine(QStringView text, QByteArray& out);
+    // appendLine for a record of a text file: a line break inside the text is written as '?', so the
+    // text stays one line and cannot make lines of its own.
+    void appendRecord(QStringView text, QByteArray& out);
 
     QByteArray encode(QStringView text);
 
@@ -28,7 +31,8 @@ private:
     QStringEncoder m_encoder;
 };
 
-// A text file opened for appending lines in GBK, CR LF after each. Created when missing, never
+// A text file opened for appending lines in GBK, CR LF after each (a line break inside a line is written
+// as '?'). Created when missing, never
 // truncated. Every line is handed to the OS by one write before writeLine returns, so a process
 // that dies between lines leaves whole lines behind. Opening and writing never wait: a FIFO of that
 // name fails instead.
@@ -50,7 +54,7 @@ private:
     QByteArray m_buffer;
 };
 
-// A text file written whole in GBK, CR LF after each line, through a temporary file that replaces
+// A text file written whole in GBK, CR LF after each line (a line break inside a line is written as '?'), through a temporary file that replaces
 // the target only on commit: an existing file is never left half overwritten.
 class GbkSaveFile {
 public:

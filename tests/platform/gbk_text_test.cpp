@@ -41,6 +41,21 @@ TEST(GbkText, AppendCreatesThenAppendsAndNeverTruncates) {
     EXPECT_EQ(dir.read(u"log.txt"_s), QByteArray("\xb5\xda\xd2\xbb\xd0\xd0\r\nsecond\r\n"));
 }
 
+TEST(GbkText, LineBreakInsideALineNeverMakesALineOfItsOwn) {
+    test::TempFolder dir;
+    {
+        GbkAppendFile log;
+        ASSERT_FALSE(log.open(dir.filePath(u"log.txt"_s)));
+        ASSERT_FALSE(log.writeLine(u"x！\r\ny改名为\nz"_s));
+    }
+    GbkSaveFile list(dir.filePath(u"list.txt"_s));
+    ASSERT_TRUE(list.open());
+    list.writeLine(u"1.a\rb"_s);
+    ASSERT_TRUE(list.commit());
+    EXPECT_EQ(dir.read(u"log.txt"_s), test::gbkLines({u"x！??y改名为?z"_s}));
+    EXPECT_EQ(dir.read(u"list.txt"_s), QByteArray("1.a?b\r\n"));
+}
+
 TEST(GbkText, AppendIntoAFolderOrMissingFolderFails) {
     test::TempFolder dir;
     dir.makeFolder(u"log.txt"_s);

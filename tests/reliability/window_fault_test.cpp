@@ -24,19 +24,6 @@ namespace {
 
 enum class Fault { LogIsAFolder, FileVanished, FolderVanished, ListNameIsAFolder };
 
-QStringList listed(const QWidget& window) {
-    const QAbstractItemModel* model = control<QListView>(window, u"filTrim"_s)->model();
-    QStringList names;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        names.push_back(model->index(row, 0).data().toString());
-    }
-    return names;
-}
-
-void clickOn(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
-
 // The log's lines after the header of its one run.
 QByteArray logAfterHeader(const QByteArray& log) {
     const qsizetype headerEnd = log.indexOf("\r\n");

@@ -18,19 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList listed(const QWidget& window) {
-    const QAbstractItemModel* model = control<QListView>(window, u"filTrim"_s)->model();
-    QStringList names;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        names.push_back(model->index(row, 0).data().toString());
-    }
-    return names;
-}
-
-void clickOn(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
-
 // Everything in the window is back to normal: enabled, the normal pointer, the bar at 0.
 void verifyIdle(const QWidget& window) {
     QVERIFY(window.isEnabled());

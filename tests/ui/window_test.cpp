@@ -26,15 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList listed(const QWidget& window) {
-    const QAbstractItemModel* model = control<QListView>(window, u"filTrim"_s)->model();
-    QStringList names;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        names.push_back(model->index(row, 0).data().toString());
-    }
-    return names;
-}
-
 QString checkedOption(const QWidget& frame) {
     for (const QRadioButton* option : frame.findChildren<QRadioButton*>()) {
         if (option->isChecked()) {
@@ -42,10 +33,6 @@ QString checkedOption(const QWidget& frame) {
         }
     }
     return {};
-}
-
-void clickOn(QWidget* widget) {
-    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
 }
 
 void clickTab(const QWidget& window, int tab) {

@@ -1,7 +1,9 @@
 #include "window_test_support.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
@@ -64,5 +66,16 @@ QString focusedControl() {
     }
     return {};
 }
+
+QStringList listed(const QWidget& window) {
+    const QAbstractItemModel* model = control<QListView>(window, QStringLiteral("filTrim"))->model();
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        names.push_back(model->index(row, 0).data().toString());
+    }
+    return names;
+}
+
+void clickOn(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
 
 } // namespace filarion::test

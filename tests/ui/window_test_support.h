@@ -55,6 +55,12 @@ template <typename T> T* control(const QWidget& window, const QString& name) {
     return window.findChild<T*>(name);
 }
 
+// The names the file list shows, in its order.
+QStringList listed(const QWidget& window);
+
+// A left click in the middle of the widget.
+void clickOn(QWidget* widget);
+
 // Types the text into the widget one character at a time, as key presses that carry the character.
 void typeText(QWidget* widget, const QString& text);
 
