@@ -29,6 +29,7 @@ bool HasIllegalChar(QStringView text) {
             continue;
         }
         switch (byte) {
+        case '\0': // a file name ends at it: the name would be cut short on disk
         case '"':
         case '*':
         case '/':

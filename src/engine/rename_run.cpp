@@ -46,20 +46,27 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
     }
     const BusyScope busy(services);
 
-    // Nothing is renamed unless the log takes the run's header: a rename must never go unrecorded.
+    // Nothing is renamed unless the log takes the run's header: a rename must never go unrecorded. The log
+    // and every rename are reached through the one held folder.
+    platform::FolderHandle folder;
     platform::GbkAppendFile log;
     QString header = environment.stamp ? environment.stamp() : QString();
     header.append(QStringView(texts::kLogHeaderEnd));
-    if (log.open(JoinPath(request.Folder, QString::fromUtf16(texts::kLogFileName))) || log.writeLine(header)) {
+    std::error_code error = folder.open(request.Folder);
+    if (!error) {
+        error = log.open(folder, QString::fromUtf16(texts::kLogFileName));
+    }
+    if (!error) {
+        error = log.writeLine(header);
+    }
+    if (error) {
         services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
         return;
     }
-    // A folder that cannot be held open fails each rename on its own, and each failure gets its line.
-    platform::RenameFolder folder;
-    (void)folder.open(request.Folder);
+    platform::RenameFolder renamer(folder);
 
     const RunValues values = ScanWorkingSet(request.Files, environment.programName);
-    RenameContext run(request, values, services, folder, log);
+    RenameContext run(request, values, services, renamer, log);
     const FileStep step = stepOf(request.Method);
     ProgressTicker progress(services, values.Count);
     for (int i = 0; i < values.Count && !run.stopped(); ++i) {

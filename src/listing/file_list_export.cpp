@@ -18,10 +18,11 @@ QString listFileName(const QString& typed) {
     return typed.endsWith(extension, Qt::CaseInsensitive) ? typed : typed + extension.toString();
 }
 
-// Only an entry that a file can replace is offered for overwriting. A folder of that name is not: a Yes
-// could only end in failure, so the run goes ahead and reports the failure instead.
+// Only a regular file of that name is offered for overwriting. Anything else there (a folder, a link, a
+// FIFO or device) is never written: a Yes could only end in failure, so the run goes ahead and reports the
+// failure instead.
 bool isReplaceable(const QString& folder, const QString& name) {
-    return platform::entryExists(folder, name) && !platform::isFolder(engine::JoinPath(folder, name));
+    return platform::isRegularFileEntry(folder, name);
 }
 
 // Plain decimal, no allocation: the line's buffer is reused for every entry.
@@ -38,9 +39,13 @@ void appendDecimal(QString& line, qsizetype value) {
 
 // False when the file could not be created, or a write or the commit failed; an existing file is then
 // left as it was.
-bool writeList(const FileListRequest& request, const QString& path, engine::CommandServices& services) {
-    platform::GbkSaveFile file(path);
-    if (!file.open()) {
+bool writeList(const FileListRequest& request, const QString& listName, engine::CommandServices& services) {
+    platform::FolderHandle folder;
+    if (folder.open(request.Folder)) {
+        return false;
+    }
+    platform::GbkSaveFile file(folder, listName);
+    if (file.open()) {
         return false;
     }
     file.writeLine(FileListHeader(request.Folder, request.PatternText));
@@ -59,7 +64,7 @@ bool writeList(const FileListRequest& request, const QString& path, engine::Comm
         line.append(request.Form == NameForm::WithExtension ? QStringView(name) : engine::SplitName(name).namePart);
         file.writeLine(line);
     }
-    return file.commit();
+    return !file.commit();
 }
 
 } // namespace
@@ -83,7 +88,7 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
     bool written = false;
     {
         const engine::BusyScope busy(services);
-        written = writeList(request, engine::JoinPath(request.Folder, name), services);
+        written = writeList(request, name, services);
     }
     // Told after the run, when the window is restored and the refreshed file list shows what is on disk.
     if (!written) {

@@ -1,7 +1,5 @@
 #include "platform/file_rename.h"
 
-#include <QFile>
-
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -19,85 +17,99 @@ RenameOutcome fromErrno(int error) {
     return {RenameResult::Failed, {error, std::generic_category()}};
 }
 
+const RenameOutcome kRenamed{RenameResult::Renamed, {}};
+
+// The errors with which a file system (FAT, exFAT, many FUSE and network file systems) or one file (an
+// immutable one; another user's under fs.protected_hardlinks) refuses a hard link.
+bool isLinkRefused(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == EXDEV || error == EMLINK || error == ENOSYS ||
+           error == EACCES;
+}
+
 } // namespace
-
-RenameFolder::~RenameFolder() { close(); }
-
-std::error_code RenameFolder::open(const QString& folder) {
-    close();
-    m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_fd < 0) {
-        return {errno, std::generic_category()};
-    }
-    m_strategy = Strategy::NoReplace;
-    return {};
-}
-
-void RenameFolder::close() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
-}
 
 RenameOutcome RenameFolder::rename(const QString& oldName, const QString& newName) {
     if (oldName == newName) {
-        return {RenameResult::Renamed, {}};
+        return kRenamed;
     }
-    if (m_fd < 0) {
+    if (!m_folder.isOpen()) {
         return {RenameResult::Failed, std::make_error_code(std::errc::bad_file_descriptor)};
     }
-    const QByteArray from = QFile::encodeName(oldName);
-    const QByteArray to = QFile::encodeName(newName);
-
-    if (m_strategy == Strategy::NoReplace) {
-        if (::renameat2(m_fd, from.constData(), m_fd, to.constData(), RENAME_NOREPLACE) == 0) {
-            return {RenameResult::Renamed, {}};
+    QByteArray from;
+    QByteArray to;
+    if (!encodeEntryName(oldName, from) || !encodeEntryName(newName, to)) {
+        return {RenameResult::Failed, std::make_error_code(std::errc::illegal_byte_sequence)};
+    }
+    const int fd = m_folder.descriptor();
+    if (!m_noReplaceRefused) {
+        if (::renameat2(fd, from.constData(), fd, to.constData(), RENAME_NOREPLACE) == 0) {
+            return kRenamed;
         }
         if (errno != EINVAL && errno != ENOSYS) {
             return fromErrno(errno);
         }
-        // EINVAL also means "new name inside old name" for folders, which cannot happen for a file
-        // renamed within its own folder: here it means the file system does not take the flag.
-        m_strategy = Strategy::LinkUnlink;
+        // EINVAL also means "new name inside old name" for folders, which cannot happen for a file renamed
+        // within its own folder: here it means the file system does not take the flag, for every file.
+        m_noReplaceRefused = true;
     }
-    if (m_strategy == Strategy::LinkUnlink) {
-        if (::linkat(m_fd, from.constData(), m_fd, to.constData(), 0) == 0) {
-            if (::unlinkat(m_fd, from.constData(), 0) != 0) {
-                const int error = errno;
-                // Both names now point at the file; take the new one back so nothing is duplicated.
-                ::unlinkat(m_fd, to.constData(), 0);
-                return fromErrno(error);
-            }
-            return {RenameResult::Renamed, {}};
-        }
-        if (errno != EPERM && errno != EOPNOTSUPP && errno != EXDEV && errno != EMLINK && errno != ENOSYS) {
-            return fromErrno(errno);
-        }
-        m_strategy = Strategy::CheckThenRename;
+    bool linkRefused = false;
+    const RenameOutcome linked = linkThenUnlink(from.constData(), to.constData(), linkRefused);
+    if (!linkRefused) {
+        return linked;
     }
-    struct stat st {};
-    if (::fstatat(m_fd, to.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        return {RenameResult::TargetExists, {}};
-    }
-    if (errno != ENOENT) {
+    return claimThenRename(from.constData(), to.constData());
+}
+
+RenameOutcome RenameFolder::linkThenUnlink(const char* from, const char* to, bool& refused) {
+    const int fd = m_folder.descriptor();
+    if (::linkat(fd, from, fd, to, 0) != 0) {
+        refused = isLinkRefused(errno);
         return fromErrno(errno);
     }
-    if (::renameat(m_fd, from.constData(), m_fd, to.constData()) == 0) {
-        return {RenameResult::Renamed, {}};
+    if (::unlinkat(fd, from, 0) != 0) {
+        const int error = errno;
+        // Both names now point at the file; take the new one back so nothing is duplicated.
+        ::unlinkat(fd, to, 0);
+        return fromErrno(error);
     }
-    return fromErrno(errno);
+    return kRenamed;
+}
+
+// Without an atomic no-replace rename, the new name is taken first by an empty file of our own, created
+// exclusively: a file that appears afterwards cannot take the name, and one that was there makes the claim
+// fail. The rename then replaces only that claim, after checking that the name still holds it untouched.
+RenameOutcome RenameFolder::claimThenRename(const char* from, const char* to) {
+    const int fd = m_folder.descriptor();
+    const int claim = ::openat(fd, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+    if (claim < 0) {
+        return fromErrno(errno);
+    }
+    struct stat ours {};
+    struct stat there {};
+    const bool held = ::fstat(claim, &ours) == 0 && ::fstatat(fd, to, &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      ours.st_dev == there.st_dev && ours.st_ino == there.st_ino && there.st_size == 0;
+    ::close(claim);
+    if (!held) {
+        // Someone else wrote into the claim or put another entry at the name: the name is theirs now.
+        return {RenameResult::TargetExists, {}};
+    }
+    if (::renameat(fd, from, fd, to) != 0) {
+        const int error = errno;
+        ::unlinkat(fd, to, 0);
+        return fromErrno(error == EEXIST ? EIO : error);
+    }
+    return kRenamed;
 }
 
 RenameOutcome renameNoReplace(const QString& folder, const QString& oldName, const QString& newName) {
     if (oldName == newName) {
-        return {RenameResult::Renamed, {}};
+        return kRenamed;
     }
-    RenameFolder handle;
+    FolderHandle handle;
     if (const std::error_code error = handle.open(folder)) {
         return {RenameResult::Failed, error};
     }
-    return handle.rename(oldName, newName);
+    return RenameFolder(handle).rename(oldName, newName);
 }
 
 } // namespace filarion::platform

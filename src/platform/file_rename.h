@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/folder_handle.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -18,27 +20,25 @@ struct RenameOutcome {
     std::error_code error;
 };
 
-// A folder held open for a batch of renames within it. Renames never replace an entry:
-// renameat2 with RENAME_NOREPLACE where the file system takes it, else link and unlink, and only
-// where neither works a check followed by a plain rename.
+// Renames within one held folder. A rename never replaces an entry: renameat2 with RENAME_NOREPLACE where
+// the file system takes it; else a hard link then the removal of the old name; and where the file system
+// (or this one file) takes no hard link, the new name is first claimed by creating it exclusively, then the
+// file is renamed over the claim. Which way a file goes is decided for that file; only the file system's
+// refusal of RENAME_NOREPLACE itself is remembered for the folder.
 class RenameFolder {
 public:
-    RenameFolder() = default;
-    ~RenameFolder();
-    RenameFolder(const RenameFolder&) = delete;
-    RenameFolder& operator=(const RenameFolder&) = delete;
+    explicit RenameFolder(const FolderHandle& folder) : m_folder(folder) {}
 
-    std::error_code open(const QString& folder);
-    bool isOpen() const { return m_fd >= 0; }
-    void close();
-
-    // Renames oldName to newName inside the folder. Identical names succeed without touching the disk.
+    // Renames oldName to newName inside the folder. Identical names succeed without touching the disk; a new
+    // name that the file system could not store exactly fails without touching it (EILSEQ).
     RenameOutcome rename(const QString& oldName, const QString& newName);
 
 private:
-    enum class Strategy : std::uint8_t { NoReplace, LinkUnlink, CheckThenRename };
-    int m_fd = -1;
-    Strategy m_strategy = Strategy::NoReplace;
+    RenameOutcome linkThenUnlink(const char* from, const char* to, bool& unsupported);
+    RenameOutcome claimThenRename(const char* from, const char* to);
+
+    const FolderHandle& m_folder;
+    bool m_noReplaceRefused = false;
 };
 
 // One rename without a held folder (opens and closes the folder around it).

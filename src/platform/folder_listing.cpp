@@ -1,5 +1,7 @@
 #include "platform/folder_listing.h"
 
+#include "platform/folder_handle.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -122,15 +124,14 @@ std::error_code listFolder(const QString& folder, ListFilter filter, const Entry
     return listEntries(folder, &filter, visit);
 }
 
-bool isFolder(const QString& path) {
+bool isRegularFileEntry(const QString& folder, const QString& name) {
+    QByteArray bytes;
+    if (!encodeEntryName(name, bytes)) {
+        return false;
+    }
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool entryExists(const QString& folder, const QString& name) {
-    struct stat st {};
-    const QByteArray path = QFile::encodeName(folder) + '/' + QFile::encodeName(name);
-    return ::lstat(path.constData(), &st) == 0;
+    const QByteArray path = QFile::encodeName(folder) + '/' + bytes;
+    return ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace filarion::platform

@@ -38,10 +38,7 @@ struct ListFilter {
 // listFolder restricted to the entries the filter lets through.
 std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit);
 
-// True when the path names an existing folder (following links).
-bool isFolder(const QString& path);
-
-// True when an entry of that name exists in the folder (file, folder, link, anything).
-bool entryExists(const QString& folder, const QString& name);
+// True when the entry of that name in the folder is itself a regular file (a link to one is not).
+bool isRegularFileEntry(const QString& folder, const QString& name);
 
 } // namespace filarion::platform

@@ -1,11 +1,14 @@
 #include "platform/gbk_text.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace filarion::platform {
@@ -109,16 +112,92 @@ QByteArray GbkEncoder::encode(QStringView text) {
     return out;
 }
 
+namespace {
+
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
+
+// A write beyond the file-size limit then fails with EFBIG, which the writers report, instead of ending
+// the program by SIGXFSZ in the middle of a command. Set on every open: cheap, and nothing can undo it
+// between two commands.
+void letWritesFailBeyondTheSizeLimit() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// Refuses an existing entry of the name that is a link or not a regular file; ENOENT when there is none.
+std::error_code checkRegularOrMissing(int folder, const char* name, struct stat& st) {
+    if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return lastError();
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    return {};
+}
+
+// Writes all bytes; on failure, the number written before it.
+std::error_code writeAll(int fd, const char* data, qsizetype size, qsizetype& written) {
+    written = 0;
+    while (written < size) {
+        const ssize_t done = ::write(fd, data + written, static_cast<size_t>(size - written));
+        if (done < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return lastError();
+        }
+        written += done;
+    }
+    return {};
+}
+
+// A free-looking temporary name beside the file: its name, a dot and six random letters; a hidden name of
+// our own where that would be longer than a file name may be.
+QByteArray temporaryNameFor(const QByteArray& name) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr qsizetype kLongestName = 255;
+    QByteArray temporary = name.size() + 7 > kLongestName ? QByteArray(".filarion") : name;
+    temporary.append('.');
+    for (int i = 0; i < 6; ++i) {
+        temporary.append(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
+    }
+    return temporary;
+}
+
+} // namespace
+
 GbkAppendFile::~GbkAppendFile() { close(); }
 
-std::error_code GbkAppendFile::open(const QString& path) {
+std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& name) {
     close();
-    // Never waits: a FIFO of that name without a reader fails the open at once (ENXIO) and one that is not
-    // read fails a write, where a blocking file would hold the command forever. A regular file ignores it.
-    m_fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (m_fd < 0) {
-        return {errno, std::generic_category()};
+    letWritesFailBeyondTheSizeLimit();
+    QByteArray bytes;
+    if (!folder.isOpen() || !encodeEntryName(name, bytes)) {
+        return std::make_error_code(std::errc::invalid_argument);
     }
+    struct stat st {};
+    if (const std::error_code error = checkRegularOrMissing(folder.descriptor(), bytes.constData(), st);
+        error && error != std::errc::no_such_file_or_directory) {
+        return error;
+    }
+    // Never waits: a FIFO put there since the check fails the open at once (ENXIO) or is refused below.
+    const int fd = ::openat(folder.descriptor(), bytes.constData(),
+                            O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        return lastError();
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    m_fd = fd;
     return {};
 }
 
@@ -128,20 +207,16 @@ std::error_code GbkAppendFile::writeLine(QStringView line) {
     }
     m_buffer.resize(0); // keeps the capacity for the next line
     m_encoder.appendRecord(line, m_buffer);
-    const char* data = m_buffer.constData();
-    qsizetype left = m_buffer.size();
-    while (left > 0) {
-        const ssize_t written = ::write(m_fd, data, static_cast<size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return {errno, std::generic_category()};
+    qsizetype written = 0;
+    const std::error_code error = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), written);
+    if (error && written > 0) {
+        // The part of the line that went out is cut off again: the file keeps only whole lines.
+        struct stat st {};
+        if (::fstat(m_fd, &st) == 0 && st.st_size >= written) {
+            (void)::ftruncate(m_fd, st.st_size - written);
         }
-        data += written;
-        left -= written;
     }
-    return {};
+    return error;
 }
 
 std::error_code GbkAppendFile::close() {
@@ -151,20 +226,60 @@ std::error_code GbkAppendFile::close() {
     const int result = ::close(m_fd);
     m_fd = -1;
     if (result != 0) {
-        return {errno, std::generic_category()};
+        return lastError();
     }
     return {};
 }
 
-GbkSaveFile::GbkSaveFile(const QString& path) : m_file(path) {}
+GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name) : m_folder(folder) {
+    if (!encodeEntryName(name, m_name)) {
+        m_name.clear();
+    }
+}
 
-bool GbkSaveFile::open() {
-    m_failed = !m_file.open(QIODevice::WriteOnly);
-    return !m_failed;
+GbkSaveFile::~GbkSaveFile() { discard(); }
+
+std::error_code GbkSaveFile::open() {
+    letWritesFailBeyondTheSizeLimit();
+    if (!m_folder.isOpen() || m_name.isEmpty()) {
+        return m_error = std::make_error_code(std::errc::invalid_argument);
+    }
+    const int folder = m_folder.descriptor();
+    struct stat st {};
+    if (std::error_code error = checkRegularOrMissing(folder, m_name.constData(), st)) {
+        if (error != std::errc::no_such_file_or_directory) {
+            return m_error = error;
+        }
+    } else {
+        m_mode = st.st_mode & 07777;
+    }
+    // An unnamed file leaves nothing behind when the program dies while writing it.
+    m_fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (m_fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
+        // A file system without unnamed files: a named temporary file beside the list from the start.
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            m_temporaryName = temporaryNameFor(m_name);
+            m_fd = ::openat(folder, m_temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            0666);
+            if (m_fd < 0 && errno != EEXIST) {
+                break;
+            }
+        }
+        if (m_fd < 0) {
+            m_temporaryName.clear();
+        }
+    }
+    if (m_fd < 0) {
+        return m_error = lastError();
+    }
+    if (m_mode != 0) {
+        (void)::fchmod(m_fd, m_mode);
+    }
+    return {};
 }
 
 void GbkSaveFile::writeLine(QStringView line) {
-    if (m_failed) {
+    if (m_error) {
         return;
     }
     m_encoder.appendRecord(line, m_buffer);
@@ -174,22 +289,81 @@ void GbkSaveFile::writeLine(QStringView line) {
 }
 
 void GbkSaveFile::flushBuffer() {
-    if (!m_failed && !m_buffer.isEmpty() && m_file.write(m_buffer) != m_buffer.size()) {
-        m_failed = true;
+    qsizetype written = 0;
+    if (!m_error && !m_buffer.isEmpty()) {
+        m_error = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), written);
     }
     m_buffer.resize(0); // keeps the capacity for the next line
 }
 
-bool GbkSaveFile::commit() {
-    flushBuffer();
-    if (m_failed) {
-        m_file.cancelWriting();
-        if (m_file.isOpen()) {
-            m_file.commit(); // discards the temporary file after cancelWriting
-        }
-        return false;
+// Gives the unnamed file a temporary name beside the list, so that it can be renamed over it.
+std::error_code GbkSaveFile::nameTheTemporaryFile() {
+    if (!m_temporaryName.isEmpty()) {
+        return {};
     }
-    return m_file.commit();
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name = temporaryNameFor(m_name);
+        int result = ::linkat(AT_FDCWD, self.constData(), m_folder.descriptor(), name.constData(), AT_SYMLINK_FOLLOW);
+        if (result != 0 && errno == ENOENT) {
+            // No /proc (a bare chroot): linking the descriptor itself needs a privilege that root has.
+            result = ::linkat(m_fd, "", m_folder.descriptor(), name.constData(), AT_EMPTY_PATH);
+        }
+        if (result == 0) {
+            m_temporaryName = name;
+            return {};
+        }
+        if (errno != EEXIST) {
+            return lastError();
+        }
+    }
+    return std::make_error_code(std::errc::file_exists);
+}
+
+std::error_code GbkSaveFile::commit() {
+    if (m_fd < 0) {
+        return m_error ? m_error : std::make_error_code(std::errc::bad_file_descriptor);
+    }
+    flushBuffer();
+    if (!m_error && ::fdatasync(m_fd) != 0) {
+        m_error = lastError();
+    }
+    if (!m_error) {
+        m_error = nameTheTemporaryFile();
+    }
+    struct stat st {};
+    if (!m_error) {
+        // The name may have become a link or a folder since open(); the rename would not follow a link, but
+        // it would take the link away: that entry is left as it is.
+        if (const std::error_code error = checkRegularOrMissing(m_folder.descriptor(), m_name.constData(), st);
+            error && error != std::errc::no_such_file_or_directory) {
+            m_error = error;
+        }
+    }
+    if (!m_error && ::renameat(m_folder.descriptor(), m_temporaryName.constData(), m_folder.descriptor(),
+                               m_name.constData()) != 0) {
+        m_error = lastError();
+    }
+    if (!m_error) {
+        m_temporaryName.clear();
+    }
+    if (::close(m_fd) != 0 && !m_error) {
+        m_error = lastError();
+    }
+    m_fd = -1;
+    discard();
+    return m_error;
+}
+
+void GbkSaveFile::discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporaryName.isEmpty() && m_folder.isOpen()) {
+        ::unlinkat(m_folder.descriptor(), m_temporaryName.constData(), 0);
+        m_temporaryName.clear();
+    }
 }
 
 } // namespace filarion::platform

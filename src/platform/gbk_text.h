@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/folder_handle.h"
+
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
 #include <QStringEncoder>
 
@@ -31,11 +32,14 @@ private:
     QStringEncoder m_encoder;
 };
 
-// A text file opened for appending lines in GBK, CR LF after each (a line break inside a line is written
-// as '?'). Created when missing, never
-// truncated. Every line is handed to the OS by one write before writeLine returns, so a process
-// that dies between lines leaves whole lines behind. Opening and writing never wait: a FIFO of that
-// name fails instead.
+// A text file of a held folder, opened for appending lines in GBK, CR LF after each (a line break inside a
+// line is written as '?'). Created when missing, never truncated. Opened by its bare name in the folder
+// and never through a link: an entry of that name that is a link or not a regular file is refused, so
+// nothing outside the folder is ever written. Every line is handed to the OS by one write before
+// writeLine returns, so a process that dies between lines leaves whole lines behind; a line whose write
+// fails or falls short is cut off again, so the file always ends at a line end. Opening and writing never
+// wait: a FIFO of that name fails instead. A file-size limit makes a write fail (EFBIG) instead of ending
+// the program.
 class GbkAppendFile {
 public:
     GbkAppendFile() = default;
@@ -43,7 +47,7 @@ public:
     GbkAppendFile(const GbkAppendFile&) = delete;
     GbkAppendFile& operator=(const GbkAppendFile&) = delete;
 
-    std::error_code open(const QString& path);
+    std::error_code open(const FolderHandle& folder, const QString& name);
     std::error_code writeLine(QStringView line);
     std::error_code close();
     bool isOpen() const { return m_fd >= 0; }
@@ -54,25 +58,36 @@ private:
     QByteArray m_buffer;
 };
 
-// A text file written whole in GBK, CR LF after each line (a line break inside a line is written as '?'), through a temporary file that replaces
-// the target only on commit: an existing file is never left half overwritten.
+// A text file of a held folder written whole in GBK, CR LF after each line (a line break inside a line is
+// written as '?'). The lines go to a temporary file in the folder, which is renamed over the name there on
+// commit: an existing file is never left half overwritten, and an entry of that name that is a link or
+// not a regular file is never written, followed or replaced. Nothing of an uncommitted file stays behind.
 class GbkSaveFile {
 public:
-    explicit GbkSaveFile(const QString& path);
+    GbkSaveFile(const FolderHandle& folder, const QString& name);
+    ~GbkSaveFile();
+    GbkSaveFile(const GbkSaveFile&) = delete;
+    GbkSaveFile& operator=(const GbkSaveFile&) = delete;
 
-    bool open();
+    std::error_code open();
     // Lines are buffered; a failure is remembered and reported by commit().
     void writeLine(QStringView line);
-    // Writes what is buffered and puts the file in place. False when anything failed.
-    bool commit();
+    // Writes what is buffered and puts the file in place; the first failure of the whole file.
+    std::error_code commit();
 
 private:
     void flushBuffer();
+    std::error_code nameTheTemporaryFile();
+    void discard();
 
-    QSaveFile m_file;
+    const FolderHandle& m_folder;
+    QByteArray m_name;
+    QByteArray m_temporaryName; // empty while the temporary file has no name
+    int m_fd = -1;
+    unsigned m_mode = 0; // the permissions of the file it replaces; 0 for a new file
+    std::error_code m_error;
     GbkEncoder m_encoder;
     QByteArray m_buffer;
-    bool m_failed = false;
 };
 
 } // namespace filarion::platform

@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <algorithm>
 #include <array>
 
@@ -302,7 +304,12 @@ void frmMain::connectHandlers() {
     connect(m_dirTrim, &FolderList::pathChanged, this, &frmMain::dirTrim_Change);
     // Typing raises textEdited once per change; choosing from the list raises textActivated once.
     connect(m_comPostfix->lineEdit(), &QLineEdit::textEdited, this, &frmMain::comPostfix_Change);
-    connect(m_comPostfix, &QComboBox::textActivated, this, &frmMain::comPostfix_Change);
+    connect(m_comPostfix, &QComboBox::textActivated, this, [this](const QString& chosen) {
+        if (!m_leavingPatternBox) {
+            comPostfix_Change(chosen);
+        }
+    });
+    m_comPostfix->lineEdit()->installEventFilter(this);
     connect(m_filTrim, &QAbstractItemView::clicked, this, [this] { filTrim_Click(); });
     connect(m_tabFunction, &QTabWidget::currentChanged, this, [this] { TabFunction_Click(); });
     connect(m_cmdTrim, &QPushButton::clicked, this, [this] { cmdTrim_Click(); });
@@ -500,6 +507,10 @@ QLineEdit* frmMain::fieldOf(MethodField field) const {
 // The fields' GotFocus handlers. Getting the focus back because the window was activated again is no
 // entering of the field.
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_comPostfix->lineEdit()) {
+        notePatternBoxLeft(event);
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::FocusIn) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
@@ -513,6 +524,21 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Leaving the pattern box (focus out, Enter) makes the combo box choose the entry that equals the typed
+// text, as if it had been picked from the list. That is no change of the pattern: what was typed was read
+// at every keystroke already. The activation it raises comes while the event is handled; the note is
+// dropped once the event loop comes round again.
+void frmMain::notePatternBoxLeft(QEvent* event) {
+    const bool leaving =
+        event->type() == QEvent::FocusOut ||
+        (event->type() == QEvent::KeyPress && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                                               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter));
+    if (leaving && !m_leavingPatternBox) {
+        m_leavingPatternBox = true;
+        QTimer::singleShot(0, this, [this] { m_leavingPatternBox = false; });
+    }
 }
 
 // While a command runs the window stays: closing it would pull the window from under the command.

@@ -71,6 +71,7 @@ private:
     void RenameFiles();
     void MakeFileList();
 
+    void notePatternBoxLeft(QEvent* event);
     void selectDrive(const QString& root);
     void showMethod(std::optional<MethodField> focusTarget);
     QRadioButton* optionOf(engine::RenameMethod method) const;
@@ -82,6 +83,7 @@ private:
     MethodCoupling m_coupling;
     FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
     std::unique_ptr<WindowServices> m_services;
+    bool m_leavingPatternBox = false; // the pattern box is being left; its activation is no choice
 
     QComboBox* m_driTrim = nullptr;
     FolderList* m_dirTrim = nullptr;

@@ -65,6 +65,10 @@ void WindowServices::enterBusy() {
 
 void WindowServices::leaveBusy() {
     m_bar.setValue(0);
+    // Clicks and keys that reached the window while the command ran are still queued. They are handled
+    // now, while the window is disabled, which drops them: delivered after it is enabled they would start
+    // the command again.
+    QGuiApplication::sync();
     QGuiApplication::restoreOverrideCursor();
     m_window.setEnabled(true);
     // Disabling the window took the focus away; it goes back where the user left it.

@@ -2,8 +2,12 @@
 #include "support/recording_services.h"
 #include "support/temp_folder.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace filarion::listing {
 namespace {
@@ -237,9 +241,13 @@ TEST(MakeFileList, MoreThan32767NamesAreAllNumberedInPlainDecimal) {
     expectCleanRun(services);
 }
 
+// What stands in the folder besides a.JPG and the folder folder.txt when the list is written.
+enum class Standing { Nothing, LinkToOutside, DanglingLink, LinkToDevice, Fifo, Subfolder };
+
 struct FailureCase {
     const char* condition;
-    const char16_t* typed;
+    std::u16string_view typed;
+    Standing standing = Standing::Nothing;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* out) {
@@ -248,38 +256,79 @@ void PrintTo(const FailureCase& c, std::ostream* out) {
 
 class WriteFailure : public ::testing::TestWithParam<FailureCase> {};
 
-// Each of these fails for root too: no permission bit is involved.
+// Each of these fails for root too: no permission bit is involved. Nothing is asked, nothing in the folder
+// or outside it is written, created, followed or replaced.
 TEST_P(WriteFailure, OneMessageAfterTheWindowIsRestoredAndNothingWritten) {
     TempFolder dir;
+    const TempFolder outside;
+    outside.write(u"kept.txt"_s, "outside");
     dir.makeFolder(u"folder.txt"_s);
     dir.write(u"folder.txt/inside"_s, "kept");
     dir.touch(u"a.JPG"_s);
+    const QByteArray at = QFile::encodeName(dir.filePath(u"清单.txt"_s));
+    switch (GetParam().standing) {
+    case Standing::Nothing:
+        break;
+    case Standing::LinkToOutside:
+        ASSERT_EQ(::symlink(QFile::encodeName(outside.filePath(u"kept.txt"_s)).constData(), at.constData()), 0);
+        break;
+    case Standing::DanglingLink:
+        ASSERT_EQ(::symlink(QFile::encodeName(outside.filePath(u"new.txt"_s)).constData(), at.constData()), 0);
+        break;
+    case Standing::LinkToDevice:
+        ASSERT_EQ(::symlink("/dev/null", at.constData()), 0);
+        break;
+    case Standing::Fifo:
+        ASSERT_EQ(::mkfifo(at.constData(), 0644), 0);
+        break;
+    case Standing::Subfolder:
+        dir.makeFolder(u"sub"_s);
+        break;
+    }
     const QStringList before = dir.entries();
 
     RecordingServices services;
     bool restoredWhenTold = false;
     services.onMessage = [&](const QString&) { restoredWhenTold = services.idle() && services.refreshes == 1; };
-    MakeFileList(requestIn(dir, QString::fromUtf16(GetParam().typed), NameForm::WithExtension, {u"a.JPG"_s}), services);
+    const std::u16string_view typed = GetParam().typed;
+    MakeFileList(requestIn(dir, QString::fromUtf16(typed.data(), qsizetype(typed.size())), NameForm::WithExtension,
+                           {u"a.JPG"_s}),
+                 services);
 
     EXPECT_EQ(services.messages, QStringList{u"清单文件写入失败！"_s});
+    EXPECT_FALSE(QFile::exists(dir.path() + u"/../清单.txt"_s));
     EXPECT_TRUE(restoredWhenTold);
     EXPECT_TRUE(services.questions.isEmpty());
     EXPECT_EQ(dir.entries(), before);
     EXPECT_EQ(dir.read(u"folder.txt/inside"_s), QByteArray("kept"));
+    if (GetParam().standing == Standing::Subfolder) {
+        EXPECT_TRUE(QDir(dir.filePath(u"sub"_s)).isEmpty());
+    }
+    EXPECT_EQ(outside.entries(), QStringList{u"kept.txt"_s});
+    EXPECT_EQ(outside.read(u"kept.txt"_s), QByteArray("outside"));
+    struct stat st {};
+    EXPECT_EQ(::lstat(at.constData(), &st) == 0, GetParam().standing != Standing::Nothing &&
+                                                     GetParam().standing != Standing::Subfolder);
     EXPECT_EQ(services.busyEntered, 1);
     EXPECT_EQ(services.refreshes, 1);
     EXPECT_TRUE(services.idle());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, WriteFailure,
-                         ::testing::Values(FailureCase{"missing subfolder", u"sub/清单"},
-                                           FailureCase{"folder of the list's name", u"folder"},
-                                           FailureCase{
-                                               "name longer than the file system allows",
-                                               u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
-                                               u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
-                                               u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
-                                               u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, WriteFailure,
+    ::testing::Values(FailureCase{"missing subfolder", u"sub/清单"}, FailureCase{"folder of the list's name", u"folder"},
+                      FailureCase{"name longer than the file system allows",
+                                  u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+                                  u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+                                  u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
+                                  u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"},
+                      FailureCase{"link to a file outside the folder", u"清单", Standing::LinkToOutside},
+                      FailureCase{"link to nothing", u"清单", Standing::DanglingLink},
+                      FailureCase{"link to a device", u"清单", Standing::LinkToDevice},
+                      FailureCase{"FIFO of the list's name", u"清单", Standing::Fifo},
+                      FailureCase{"name with a NUL", std::u16string_view(u"清单\0x", 4), Standing::Nothing},
+                      FailureCase{"name that leads out of the folder", u"../清单", Standing::Nothing},
+                      FailureCase{"name that leads into a subfolder", u"sub/清单", Standing::Subfolder}));
 
 } // namespace
 } // namespace filarion::listing

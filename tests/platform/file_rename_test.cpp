@@ -1,5 +1,11 @@
 #include "platform/file_rename.h"
+#include "support/file_systems.h"
 #include "support/temp_folder.h"
+
+#include <QFile>
+#include <memory>
+#include <string_view>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -58,18 +64,79 @@ TEST(FileRename, OtherFailuresCarryTheirError) {
     EXPECT_EQ(dir.entries(), QStringList{u"a.txt"_s});
 }
 
-TEST(FileRename, HeldFolderRenamesABatchAndSeesEarlierRenames) {
+// The same guarantees on every way a rename can go: the file system's no-replace rename; a hard link and
+// the removal of the old name where that is refused; and a claimed name where hard links are refused too.
+enum class Way { NoReplace, LinkUnlink, Claim };
+
+class FileRenameWays : public ::testing::TestWithParam<Way> {
+protected:
+    std::unique_ptr<test::WithoutNoReplace> m_forced = GetParam() == Way::NoReplace
+                                                           ? nullptr
+                                                           : std::make_unique<test::WithoutNoReplace>(
+                                                                 GetParam() == Way::LinkUnlink);
+};
+
+TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehind) {
     test::TempFolder dir;
     dir.touch(u"a"_s);
     dir.touch(u"b"_s);
-    RenameFolder folder;
-    ASSERT_FALSE(folder.open(dir.path()));
+    dir.makeFolder(u"folder"_s);
+    ASSERT_EQ(::symlink("nowhere", QFile::encodeName(dir.filePath(u"dangling"_s)).constData()), 0);
+    FolderHandle handle;
+    ASSERT_FALSE(handle.open(dir.path()));
+    RenameFolder folder(handle);
     EXPECT_EQ(folder.rename(u"a"_s, u"c"_s).result, RenameResult::Renamed);
     EXPECT_EQ(folder.rename(u"b"_s, u"c"_s).result, RenameResult::TargetExists);
+    EXPECT_EQ(folder.rename(u"b"_s, u"folder"_s).result, RenameResult::TargetExists);
+    EXPECT_EQ(folder.rename(u"b"_s, u"dangling"_s).result, RenameResult::TargetExists);
+    EXPECT_EQ(folder.rename(u"gone"_s, u"d"_s).error, std::errc::no_such_file_or_directory);
     EXPECT_EQ(folder.rename(u"b"_s, u"a"_s).result, RenameResult::Renamed);
-    EXPECT_EQ(dir.entries(), (QStringList{u"a"_s, u"c"_s}));
+    EXPECT_EQ(dir.entries(), (QStringList{u"a"_s, u"c"_s, u"dangling"_s, u"folder"_s}));
     EXPECT_EQ(dir.read(u"a"_s), QByteArray("b"));
     EXPECT_EQ(dir.read(u"c"_s), QByteArray("a"));
+}
+
+// A name that would not come back from the disk as it was computed is refused before the disk is touched:
+// half of a surrogate pair (the file would get U+FFFD in its place) or a NUL (the name would be cut there).
+TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
+    test::TempFolder dir;
+    dir.touch(u"\U0001F600.txt"_s);
+    FolderHandle handle;
+    ASSERT_FALSE(handle.open(dir.path()));
+    RenameFolder folder(handle);
+    const QString emoji = u"\U0001F600"_s;
+    for (const QString& name : {emoji.left(1) + u"x"_s + emoji.mid(1) + u".txt"_s, u"a"_s + QChar(0) + u".txt"_s,
+                                u"sub/a.txt"_s}) {
+        const RenameOutcome outcome = folder.rename(emoji + u".txt"_s, name);
+        EXPECT_EQ(outcome.result, RenameResult::Failed);
+        EXPECT_EQ(outcome.error, std::errc::illegal_byte_sequence);
+    }
+    EXPECT_EQ(dir.entries(), QStringList{emoji + u".txt"_s});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, FileRenameWays, ::testing::Values(Way::NoReplace, Way::LinkUnlink, Way::Claim),
+                         [](const ::testing::TestParamInfo<Way>& way) {
+                             return std::string(way.param == Way::NoReplace    ? "NoReplace"
+                                                : way.param == Way::LinkUnlink ? "LinkUnlink"
+                                                                                : "Claim");
+                         });
+
+// One file that takes no hard link (an immutable file, or another user's under fs.protected_hardlinks)
+// goes the claiming way alone: the files after it still get the atomic link.
+TEST(FileRename, OneFileRefusingAHardLinkDoesNotChangeTheWayOfTheOthers) {
+    test::TempFolder dir;
+    for (const QString& name : {u"a"_s, u"b"_s, u"c"_s}) {
+        dir.touch(name);
+    }
+    const test::WithoutNoReplace forced(true, [](const char* name) { return std::string_view(name) == "a"; });
+    FolderHandle handle;
+    ASSERT_FALSE(handle.open(dir.path()));
+    RenameFolder folder(handle);
+    for (const QString& name : {u"a"_s, u"b"_s, u"c"_s}) {
+        EXPECT_EQ(folder.rename(name, name + u"2"_s).result, RenameResult::Renamed);
+    }
+    EXPECT_EQ(forced.linkCalls(), 3);
+    EXPECT_EQ(dir.entries(), (QStringList{u"a2"_s, u"b2"_s, u"c2"_s}));
 }
 
 TEST(FileRename, CaseOnlyChangeIsARealRename) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace filarion::platform {
@@ -89,17 +90,17 @@ TEST(FolderListing, MissingFolderGivesAnError) {
     EXPECT_EQ(visited, 0);
 }
 
-TEST(FolderListing, EntryExistsSeesFilesFoldersAndBrokenLinks) {
+TEST(FolderListing, OnlyARegularFileItselfIsARegularFileEntry) {
     test::TempFolder dir;
     dir.touch(u"a"_s);
     dir.makeFolder(u"d"_s);
-    ASSERT_EQ(::symlink("missing", QFile::encodeName(dir.filePath(u"l"_s)).constData()), 0);
-    EXPECT_TRUE(entryExists(dir.path(), u"a"_s));
-    EXPECT_TRUE(entryExists(dir.path(), u"d"_s));
-    EXPECT_TRUE(entryExists(dir.path(), u"l"_s));
-    EXPECT_FALSE(entryExists(dir.path(), u"A"_s));
-    EXPECT_TRUE(isFolder(dir.filePath(u"d"_s)));
-    EXPECT_FALSE(isFolder(dir.filePath(u"a"_s)));
+    ASSERT_EQ(::symlink("missing", QFile::encodeName(dir.filePath(u"dangling"_s)).constData()), 0);
+    ASSERT_EQ(::symlink("a", QFile::encodeName(dir.filePath(u"link"_s)).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0644), 0);
+    EXPECT_TRUE(isRegularFileEntry(dir.path(), u"a"_s));
+    for (const QString& other : {u"A"_s, u"d"_s, u"dangling"_s, u"link"_s, u"fifo"_s, u"a"_s + QChar(0)}) {
+        EXPECT_FALSE(isRegularFileEntry(dir.path(), other)) << other.toStdString();
+    }
 }
 
 } // namespace

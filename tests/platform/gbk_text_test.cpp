@@ -1,7 +1,15 @@
 #include "platform/gbk_text.h"
 #include "support/temp_folder.h"
 
+#include <QFile>
 #include <QStringDecoder>
+
+#include <csignal>
+#include <string_view>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -22,70 +30,152 @@ TEST(GbkText, CharacterOutsideGbkBecomesOneQuestionMark) {
     EXPECT_EQ(encoder.encode(u"\u00e9"_s), QByteArray("\xa8\xa6")); // é is in GBK
 }
 
-TEST(GbkText, AppendCreatesThenAppendsAndNeverTruncates) {
+// The folder of a test, held as the commands hold it.
+struct HeldFolder {
     test::TempFolder dir;
-    const QString path = dir.filePath(u"log.txt"_s);
+    FolderHandle handle;
+    HeldFolder() { EXPECT_FALSE(handle.open(dir.path())); }
+};
+
+TEST(GbkText, AppendCreatesThenAppendsAndNeverTruncates) {
+    HeldFolder held;
     {
         GbkAppendFile file;
-        ASSERT_FALSE(file.open(path));
+        ASSERT_FALSE(file.open(held.handle, u"log.txt"_s));
         ASSERT_FALSE(file.writeLine(u"第一行"_s));
     }
     {
         GbkAppendFile file;
-        ASSERT_FALSE(file.open(path));
+        ASSERT_FALSE(file.open(held.handle, u"log.txt"_s));
         ASSERT_FALSE(file.writeLine(u"second"_s));
         // Written through to the OS before close: another reader sees it at once.
-        EXPECT_EQ(dir.read(u"log.txt"_s), test::gbkLines({u"第一行"_s, u"second"_s}));
+        EXPECT_EQ(held.dir.read(u"log.txt"_s), test::gbkLines({u"第一行"_s, u"second"_s}));
         EXPECT_FALSE(file.close());
     }
-    EXPECT_EQ(dir.read(u"log.txt"_s), QByteArray("\xb5\xda\xd2\xbb\xd0\xd0\r\nsecond\r\n"));
+    EXPECT_EQ(held.dir.read(u"log.txt"_s), QByteArray("\xb5\xda\xd2\xbb\xd0\xd0\r\nsecond\r\n"));
 }
 
 TEST(GbkText, LineBreakInsideALineNeverMakesALineOfItsOwn) {
-    test::TempFolder dir;
+    HeldFolder held;
     {
         GbkAppendFile log;
-        ASSERT_FALSE(log.open(dir.filePath(u"log.txt"_s)));
+        ASSERT_FALSE(log.open(held.handle, u"log.txt"_s));
         ASSERT_FALSE(log.writeLine(u"x！\r\ny改名为\nz"_s));
     }
-    GbkSaveFile list(dir.filePath(u"list.txt"_s));
-    ASSERT_TRUE(list.open());
+    GbkSaveFile list(held.handle, u"list.txt"_s);
+    ASSERT_FALSE(list.open());
     list.writeLine(u"1.a\rb"_s);
-    ASSERT_TRUE(list.commit());
-    EXPECT_EQ(dir.read(u"log.txt"_s), test::gbkLines({u"x！??y改名为?z"_s}));
-    EXPECT_EQ(dir.read(u"list.txt"_s), QByteArray("1.a?b\r\n"));
+    ASSERT_FALSE(list.commit());
+    EXPECT_EQ(held.dir.read(u"log.txt"_s), test::gbkLines({u"x！??y改名为?z"_s}));
+    EXPECT_EQ(held.dir.read(u"list.txt"_s), QByteArray("1.a?b\r\n"));
+}
+
+// Neither file is ever opened through a link or as anything but a regular file: what stands at the name
+// keeps its bytes and its kind, and nothing outside the folder is written or created.
+TEST(GbkText, LinksAndEntriesThatAreNoRegularFileAreRefusedByBothFiles) {
+    const test::TempFolder outside;
+    outside.write(u"target.txt"_s, "outside");
+    const QByteArray outsideFile = QFile::encodeName(outside.filePath(u"target.txt"_s));
+    const QByteArray dangling = QFile::encodeName(outside.filePath(u"created-by-us.txt"_s));
+    for (const char* kind : {"link", "dangling link", "folder", "fifo", "link to a device"}) {
+        SCOPED_TRACE(kind);
+        HeldFolder held;
+        const QByteArray at = QFile::encodeName(held.dir.filePath(u"out.txt"_s));
+        const std::string_view what(kind);
+        if (what == "link") {
+            ASSERT_EQ(::symlink(outsideFile.constData(), at.constData()), 0);
+        } else if (what == "dangling link") {
+            ASSERT_EQ(::symlink(dangling.constData(), at.constData()), 0);
+        } else if (what == "folder") {
+            held.dir.makeFolder(u"out.txt"_s);
+        } else if (what == "fifo") {
+            ASSERT_EQ(::mkfifo(at.constData(), 0644), 0);
+        } else {
+            ASSERT_EQ(::symlink("/dev/null", at.constData()), 0);
+        }
+        struct stat before {};
+        ASSERT_EQ(::lstat(at.constData(), &before), 0);
+
+        GbkAppendFile log;
+        EXPECT_TRUE(log.open(held.handle, u"out.txt"_s));
+        GbkSaveFile list(held.handle, u"out.txt"_s);
+        EXPECT_TRUE(list.open());
+        list.writeLine(u"x"_s);
+        EXPECT_TRUE(list.commit());
+
+        struct stat after {};
+        ASSERT_EQ(::lstat(at.constData(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(held.dir.entries(), QStringList{u"out.txt"_s});
+        EXPECT_EQ(outside.read(u"target.txt"_s), QByteArray("outside"));
+        EXPECT_FALSE(outside.exists(u"created-by-us.txt"_s));
+    }
+    struct stat null {};
+    ASSERT_EQ(::stat("/dev/null", &null), 0);
+    EXPECT_TRUE(S_ISCHR(null.st_mode));
+}
+
+// A line that does not fit below the file-size limit is cut off again, the header's as any other; the
+// limit makes the write fail instead of ending the program.
+TEST(GbkText, LineThatDoesNotFitIsCutOffAndTheFileEndsAtALineEnd) {
+    HeldFolder held;
+    held.dir.write(u"log.txt"_s, "earlier\r\n");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit bound{16, 16}; // "two" is cut after two bytes
+        ::setrlimit(RLIMIT_FSIZE, &bound);
+        GbkAppendFile log;
+        const bool fits = !log.open(held.handle, u"log.txt"_s) && !log.writeLine(u"one"_s);
+        const std::error_code error = log.writeLine(u"two"_s);
+        ::_exit(fits && error == std::errc::file_too_large ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(held.dir.read(u"log.txt"_s), QByteArray("earlier\r\none\r\n"));
 }
 
 TEST(GbkText, AppendIntoAFolderOrMissingFolderFails) {
-    test::TempFolder dir;
-    dir.makeFolder(u"log.txt"_s);
+    HeldFolder held;
+    held.dir.makeFolder(u"log.txt"_s);
     GbkAppendFile file;
-    EXPECT_TRUE(file.open(dir.filePath(u"log.txt"_s)));
-    EXPECT_TRUE(file.open(dir.filePath(u"gone/log.txt"_s)));
+    EXPECT_TRUE(file.open(held.handle, u"log.txt"_s));
+    FolderHandle gone;
+    EXPECT_TRUE(gone.open(held.dir.filePath(u"gone"_s)));
+    EXPECT_TRUE(file.open(gone, u"log.txt"_s));
     EXPECT_TRUE(file.writeLine(u"x"_s));
 }
 
-TEST(GbkText, SaveFileReplacesWholeOnlyOnCommit) {
-    test::TempFolder dir;
-    dir.write(u"list.txt"_s, QByteArray(100000, 'o'));
-    GbkSaveFile file(dir.filePath(u"list.txt"_s));
-    ASSERT_TRUE(file.open());
+TEST(GbkText, SaveFileReplacesWholeOnlyOnCommitAndKeepsThePermissions) {
+    HeldFolder held;
+    held.dir.write(u"list.txt"_s, QByteArray(100000, 'o'));
+    const QByteArray path = QFile::encodeName(held.dir.filePath(u"list.txt"_s));
+    ASSERT_EQ(::chmod(path.constData(), 0640), 0);
+    GbkSaveFile file(held.handle, u"list.txt"_s);
+    ASSERT_FALSE(file.open());
     for (int i = 0; i < 10000; ++i) {
         file.writeLine(u"行"_s);
     }
-    EXPECT_EQ(dir.read(u"list.txt"_s).size(), 100000) << "the old file stays until the commit";
-    ASSERT_TRUE(file.commit());
-    EXPECT_EQ(dir.read(u"list.txt"_s), QByteArray("\xd0\xd0\r\n").repeated(10000));
-    EXPECT_EQ(dir.entries(), QStringList{u"list.txt"_s});
+    EXPECT_EQ(held.dir.read(u"list.txt"_s).size(), 100000) << "the old file stays until the commit";
+    ASSERT_FALSE(file.commit());
+    EXPECT_EQ(held.dir.read(u"list.txt"_s), QByteArray("\xd0\xd0\r\n").repeated(10000));
+    EXPECT_EQ(held.dir.entries(), QStringList{u"list.txt"_s});
+    struct stat st {};
+    ASSERT_EQ(::stat(path.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640U);
 }
 
 TEST(GbkText, SaveFileInMissingFolderFailsAndLeavesNothing) {
-    test::TempFolder dir;
-    GbkSaveFile file(dir.filePath(u"gone/list.txt"_s));
-    EXPECT_FALSE(file.open());
+    HeldFolder held;
+    FolderHandle gone;
+    EXPECT_TRUE(gone.open(held.dir.filePath(u"gone"_s)));
+    GbkSaveFile file(gone, u"list.txt"_s);
+    EXPECT_TRUE(file.open());
     file.writeLine(u"x"_s);
-    EXPECT_FALSE(file.commit());
-    EXPECT_TRUE(dir.entries().isEmpty());
+    EXPECT_TRUE(file.commit());
+    EXPECT_TRUE(held.dir.entries().isEmpty());
 }
 
 } // namespace

@@ -276,7 +276,8 @@ TEST(BadInputBytes, NamesThatDoNotDecodeExactlyAreLeftOutAndNeverTouched) {
     }
 }
 
-// An emoji typed as the text that goes into the names is refused before anything is touched.
+// An emoji or a NUL typed as the text that goes into the names is refused before anything is touched: GBK
+// cannot hold the one, and a file name would end at the other.
 class EmojiTyped : public ::testing::TestWithParam<engine::RenameRequest> {};
 
 TEST_P(EmojiTyped, RefusedAsIllegalAndNothingTouched) {
@@ -292,7 +293,26 @@ TEST_P(EmojiTyped, RefusedAsIllegalAndNothingTouched) {
 
 INSTANTIATE_TEST_SUITE_P(Methods, EmojiTyped,
                          ::testing::Values(replaceRequest(u"a"_s, u"\U0001F600"_s), prefixRequest(u"\U0001F600"_s),
-                                           fillRequest(u"\U0001F600"_s), insertRequest(u"x\U0001F600"_s, u"1"_s)));
+                                           fillRequest(u"\U0001F600"_s), insertRequest(u"x\U0001F600"_s, u"1"_s),
+                                           replaceRequest(u"a"_s, u"b"_s + QChar(0)), prefixRequest(QString(QChar(0))),
+                                           fillRequest(QString(QChar(0))), insertRequest(u"x"_s + QChar(0), u"1"_s)));
+
+// A new name that splits a character of two code units (a name counts them as two characters) would reach
+// the disk as another name than the one computed and logged. Such a rename is refused before the disk is
+// touched, with the failed line; the file keeps its name, and two such files meet no collision.
+TEST(BadInputNames, NewNameThatSplitsACharacterIsRefusedWithTheFailedLine) {
+    const TempFolder folder;
+    const QString smile = u"\U0001F600"_s;
+    const QString laugh = u"\U0001F606"_s;
+    const QStringList files{laugh + u".JPG"_s, smile + u".JPG"_s, u"ab.JPG"_s};
+    const RunOutcome outcome = createAndRun(folder, insertRequest(u"x"_s, u"1"_s), files);
+    const auto split = [](const QString& name) { return name.left(1) + u"x"_s + name.mid(1); };
+    EXPECT_EQ(outcome.log, expectedLog({failedLine(files[0], split(files[0])), failedLine(files[1], split(files[1])),
+                                        doneLine(u"ab.JPG"_s, u"axb.JPG"_s)}));
+    EXPECT_EQ(outcome.files, sortedNames({files[0], files[1], u"axb.JPG"_s}));
+    EXPECT_TRUE(outcome.messages.isEmpty());
+    EXPECT_TRUE(outcome.idle);
+}
 
 // The list file of odd names: every name on its own line, line breaks and characters GBK cannot hold as '?'.
 TEST(BadInputList, EveryOddNameStaysOnItsOwnLine) {

@@ -75,8 +75,9 @@ QStringList namesAfter(const FaultMethod& method, const std::set<int>& moved, co
 class FailingFileSystem : public ::testing::TestWithParam<FaultMethod> {};
 
 // The file size limit falls just before, at and just after the end of every line, the header's included,
-// and at the start: the log keeps exactly the bytes that fit and never loses the ones it held, the entries
-// whose lines fit are renamed, the one whose line failed too, and nothing after it.
+// and at the start: the program is not ended by the limit, the log keeps the whole lines that fit (a line
+// cut short is taken back) and never loses the ones it held, the entries whose lines fit are renamed, the
+// one whose line failed too, and nothing after it.
 TEST_P(FailingFileSystem, DiskFullForTheLogAtEveryLineStopsTheRunBeforeTheNextRename) {
     const FaultMethod& method = GetParam();
     const QByteArray earlier("earlier\r\n");
@@ -105,13 +106,13 @@ TEST_P(FailingFileSystem, DiskFullForTheLogAtEveryLineStopsTheRunBeforeTheNextRe
         const int result = waitChild(startChild([&] {
             const rlimit bound{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
             ::setrlimit(RLIMIT_FSIZE, &bound);
-            std::signal(SIGXFSZ, SIG_IGN);
+            std::signal(SIGXFSZ, SIG_DFL);
             RecordingServices services;
             engine::RenameFiles(request, services, fixedEnvironment());
             const QStringList told = fits ? QStringList() : QStringList{logNotWritableMessage()};
             return services.messages == told && services.idle() && services.refreshes == 1 ? 0 : 1;
         }));
-        EXPECT_EQ(result, 0) << "the child was told something else or did not end restored";
+        EXPECT_EQ(result, 0) << "the child was told something else, did not end restored or was killed";
 
         std::set<int> moved;
         for (std::size_t j = 0; j + 1 < ends.size(); ++j) {
@@ -120,7 +121,11 @@ TEST_P(FailingFileSystem, DiskFullForTheLogAtEveryLineStopsTheRunBeforeTheNextRe
             }
         }
         EXPECT_EQ(folder.entries(), namesAfter(method, moved, {kLog}));
-        EXPECT_EQ(folder.read(kLog), full.left(std::max(limit, earlier.size())));
+        qsizetype whole = earlier.size();
+        for (const qsizetype end : ends) {
+            whole = limit >= end ? end : whole;
+        }
+        EXPECT_EQ(folder.read(kLog), full.left(whole));
         for (int k = 0; k < method.files.size(); ++k) {
             EXPECT_EQ(folder.read(moved.count(k) != 0 ? method.newNames[k] : method.files[k]),
                       method.files[k].toUtf8());
@@ -141,6 +146,27 @@ TEST_P(FailingFileSystem, LogThatIsAFolderStopsBeforeAnyRename) {
     EXPECT_EQ(outcome.messages, QStringList{logNotWritableMessage()});
     EXPECT_TRUE(outcome.idle);
     EXPECT_EQ(outcome.refreshes, 1);
+}
+
+// The log's name is a link, to a file outside the folder, to nothing or to a device: the run is told the log
+// cannot be written and renames nothing; nothing outside the folder is written or created, so no one who
+// can write into the folder can make the run append to another file of the user.
+TEST(FailingFileSystemLog, LogThatIsALinkIsNeverFollowedAndNothingIsRenamed) {
+    const TempFolder outside;
+    outside.write(u"profile"_s, "outside\n");
+    for (const QString& target : {outside.filePath(u"profile"_s), outside.filePath(u"created"_s), u"/dev/null"_s}) {
+        SCOPED_TRACE(target.toStdString());
+        const TempFolder folder;
+        createFiles(folder, {u"cad.JPG"_s});
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(folder.filePath(kLog)).constData()),
+                  0);
+        const RunOutcome outcome = runRename(folder, replaceRequest(u"cad"_s, u"zet"_s), {u"cad.JPG"_s});
+        EXPECT_EQ(outcome.messages, QStringList{logNotWritableMessage()});
+        EXPECT_EQ(folder.entries(), sortedNames({u"cad.JPG"_s, kLog}));
+        EXPECT_TRUE(outcome.idle);
+        EXPECT_EQ(outside.entries(), QStringList{u"profile"_s});
+        EXPECT_EQ(outside.read(u"profile"_s), QByteArray("outside\n"));
+    }
 }
 
 // A FIFO bearing the log's name, which no one reads: the run does not wait for a reader; it is told once,
@@ -297,7 +323,7 @@ TEST(FailingFileSystemList, DiskFullWhileTheListIsWrittenLeavesTheOldListWhole) 
         const int result = waitChild(startChild([&] {
             const rlimit bound{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
             ::setrlimit(RLIMIT_FSIZE, &bound);
-            std::signal(SIGXFSZ, SIG_IGN);
+            std::signal(SIGXFSZ, SIG_DFL);
             RecordingServices services;
             services.expectQuestion(listName + u" 已存在，是否覆盖？"_s, true);
             bool restoredWhenTold = true;

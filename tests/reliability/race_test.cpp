@@ -4,6 +4,7 @@
 #include "engine/rename_run.h"
 #include "reliability_support.h"
 #include "support/engine_run.h"
+#include "support/file_systems.h"
 
 #include <QFile>
 #include <algorithm>
@@ -11,10 +12,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace filarion::test {
@@ -135,24 +138,74 @@ QStringList prepare(const TempFolder& folder, const RaceMethod& method, int tria
     return readWorkingSet(folder.path(), u"*.txt"_s);
 }
 
-class Race : public ::testing::TestWithParam<RaceMethod> {};
+// Where the run races: this machine's own file system with its atomic no-replace rename; the same with
+// the calls that FAT and exFAT refuse refused (no RENAME_NOREPLACE, no hard links); and a real exFAT through
+// FUSE, as a camera card is mounted on older systems.
+enum class FileSystem { Native, WithoutNoReplace, FuseExfat };
+
+const char* labelOf(FileSystem system) {
+    switch (system) {
+    case FileSystem::Native:
+        return "Native";
+    case FileSystem::WithoutNoReplace:
+        return "WithoutNoReplaceOrLinks";
+    case FileSystem::FuseExfat:
+        return "FuseExfat";
+    }
+    return "";
+}
+
+void PrintTo(FileSystem system, std::ostream* out) {
+    *out << labelOf(system);
+}
+
+// Mounted once for the whole program, at its first use.
+const FuseExfat& exfatCard() {
+    static const FuseExfat card;
+    return card;
+}
+
+class Race : public ::testing::TestWithParam<std::tuple<RaceMethod, FileSystem>> {
+protected:
+    void SetUp() override {
+        if (system() == FileSystem::FuseExfat && !exfatCard().mounted()) {
+            GTEST_SKIP() << "no FUSE exFAT here: " << exfatCard().reason();
+        }
+        if (system() == FileSystem::WithoutNoReplace) {
+            m_forced = std::make_unique<WithoutNoReplace>();
+        }
+    }
+    const RaceMethod& method() const { return std::get<0>(GetParam()); }
+    FileSystem system() const { return std::get<1>(GetParam()); }
+    // A fresh folder for one trial, on the file system of the test.
+    std::unique_ptr<TempFolder> trialFolder() const {
+        return system() == FileSystem::FuseExfat ? std::make_unique<TempFolder>(exfatCard().path())
+                                                 : std::make_unique<TempFolder>();
+    }
+
+private:
+    std::unique_ptr<WithoutNoReplace> m_forced;
+};
 
 // The target appears from inside the run, just before its entry: each trial intrudes on a random set of
 // the entries, with a random kind of intruder each.
 TEST_P(Race, TargetCreatedJustBeforeTheRenameIsNeverReplaced) {
-    const RaceMethod& method = GetParam();
+    const RaceMethod& method = this->method();
     std::mt19937 random(static_cast<unsigned>(std::hash<std::string>{}(method.label)));
+    // exFAT holds no symbolic links.
+    const std::size_t kinds = system() == FileSystem::FuseExfat ? 2 : std::size(kIntruders);
     const int trials = 100;
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
-        const TempFolder folder;
+        const std::unique_ptr<TempFolder> scratch = trialFolder();
+        const TempFolder& folder = *scratch;
         const QStringList set = prepare(folder, method, trial);
         ASSERT_EQ(set, method.files);
 
         std::vector<std::optional<Intruder>> intruders(kEntries);
         for (int k = 0; k < kEntries; ++k) {
             if (method.renamed(k) && random() % 3 == 0) {
-                intruders[k] = kIntruders[random() % std::size(kIntruders)];
+                intruders[k] = kIntruders[random() % kinds];
             }
         }
         const auto intruderContent = [&](int k) { return "intruder " + QByteArray::number(trial * 100 + k); };
@@ -202,7 +255,7 @@ TEST_P(Race, TargetCreatedJustBeforeTheRenameIsNeverReplaced) {
 // creates the name, never replacing anything itself. Exactly one of the two gets the name; the run's
 // message and log tell which, and no byte of either file is lost.
 TEST_P(Race, ThreadCreatingTheTargetDuringTheRunLosesNothing) {
-    const RaceMethod& method = GetParam();
+    const RaceMethod& method = this->method();
     std::mt19937 random(static_cast<unsigned>(std::hash<std::string>{}(method.label)) + 1U);
     std::vector<int> renamable;
     for (int k = 0; k < kEntries; ++k) {
@@ -217,7 +270,8 @@ TEST_P(Race, ThreadCreatingTheTargetDuringTheRunLosesNothing) {
     int delay = 0;
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
-        const TempFolder folder;
+        const std::unique_ptr<TempFolder> scratch = trialFolder();
+        const TempFolder& folder = *scratch;
         const QStringList set = prepare(folder, method, trial);
         ASSERT_EQ(set, method.files);
         const std::size_t pick = random() % renamable.size();
@@ -286,13 +340,17 @@ TEST_P(Race, ThreadCreatingTheTargetDuringTheRunLosesNothing) {
             return;
         }
     }
-    std::printf("[ race     ] %s: %d trials, the rival came first in %d, the rename in %d\n", method.label, trials,
-                intruderFirst, trials - intruderFirst);
+    std::printf("[ race     ] %s on %s: %d trials, the rival came first in %d, the rename in %d, no file lost\n",
+                method.label, labelOf(system()), trials, intruderFirst, trials - intruderFirst);
 }
 
-INSTANTIATE_TEST_SUITE_P(Methods, Race, ::testing::ValuesIn(kMethods),
-                         [](const ::testing::TestParamInfo<RaceMethod>& param) {
-                             return std::string(param.param.label);
+INSTANTIATE_TEST_SUITE_P(MethodsAndFileSystems, Race,
+                         ::testing::Combine(::testing::ValuesIn(kMethods),
+                                            ::testing::Values(FileSystem::Native, FileSystem::WithoutNoReplace,
+                                                              FileSystem::FuseExfat)),
+                         [](const ::testing::TestParamInfo<std::tuple<RaceMethod, FileSystem>>& param) {
+                             return std::string(std::get<0>(param.param).label) + "_" +
+                                    labelOf(std::get<1>(param.param));
                          });
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "ui/window_test_support.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -38,6 +40,9 @@ class WindowFaultTest : public QObject {
 private slots:
     void faultEndsWithTheWindowRestored_data();
     void faultEndsWithTheWindowRestored();
+    void inputDuringACommandIsDiscarded_data();
+    void inputDuringACommandIsDiscarded();
+    void leavingThePatternBoxDoesNotReadTheFolderAgain();
 };
 
 void WindowFaultTest::faultEndsWithTheWindowRestored_data() {
@@ -133,6 +138,103 @@ void WindowFaultTest::faultEndsWithTheWindowRestored() {
     if (fault == Fault::LogIsAFolder || fault == Fault::ListNameIsAFolder) {
         QCOMPARE(QDir(work).entryList(QDir::Files, QDir::Name), (QStringList{u"a.JPG"_s, u"b.JPG"_s}));
     }
+}
+
+void WindowFaultTest::inputDuringACommandIsDiscarded_data() {
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("accessKey"); // 0: a click on the command button
+    QTest::newRow("rename, click") << 0 << 0;
+    QTest::newRow("rename, Alt+N") << 0 << int(Qt::Key_N);
+    QTest::newRow("list, click") << 1 << 0;
+    QTest::newRow("list, Alt+C") << 1 << int(Qt::Key_C);
+}
+
+// A click on the command button or its access key while a command holds the window is still queued when
+// the command ends. It is dropped: no second run follows.
+void WindowFaultTest::inputDuringACommandIsDiscarded() {
+    QFETCH(int, tab);
+    QFETCH(int, accessKey);
+    TempFolder folder;
+    for (const QString& name : {u"cad1.JPG"_s, u"cad2.JPG"_s, u"cad3.JPG"_s}) {
+        folder.touch(name);
+    }
+    const ui::SystemVolumeSource volumes;
+    const auto window = openWindow(volumes);
+    QVERIFY(window);
+    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
+    if (tab == 0) {
+        clickOn(control<QLineEdit>(*window, u"txtReplaceS"_s));
+        QTest::keyClicks(control<QLineEdit>(*window, u"txtReplaceS"_s), u"cad"_s);
+        QTest::keyClicks(control<QLineEdit>(*window, u"txtReplaceT"_s), u"zet"_s);
+    } else {
+        control<QTabWidget>(*window, u"TabFunction"_s)->setCurrentIndex(1);
+        typeText(control<QLineEdit>(*window, u"txtName"_s), u"清单"_s);
+    }
+    auto* command = control<QPushButton>(*window, u"cmdTrim"_s);
+    // The input arrives while the command works through its files, when no event loop runs.
+    bool queued = false;
+    QObject::connect(control<QProgressBar>(*window, u"proCourse"_s), &QProgressBar::valueChanged, window.get(),
+                     [&](int value) {
+                         if (value == 0 || queued) {
+                             return;
+                         }
+                         queued = true;
+                         QMetaObject::invokeMethod(
+                             window.get(),
+                             [&] {
+                                 if (accessKey == 0) {
+                                     clickOn(command);
+                                 } else {
+                                     QTest::keyClick(window.get(), Qt::Key(accessKey), Qt::AltModifier);
+                                 }
+                             },
+                             Qt::QueuedConnection);
+                     });
+    BoxAnswerer boxes(window.get());
+    clickOn(command);
+    // An access key clicks its button after a short animation.
+    QTest::qWait(400);
+
+    QVERIFY(queued);
+    QVERIFY(boxes.seen.isEmpty()); // a second list export would have asked about the list it wrote
+    QVERIFY(window->isEnabled());
+    if (tab == 0) {
+        const QByteArray log = folder.read(u"QuillmarkLog.txt"_s);
+        QCOMPARE(log.count(" Quill Mark Log:"), 1);
+        QCOMPARE(listed(*window), (QStringList{u"zet1.JPG"_s, u"zet2.JPG"_s, u"zet3.JPG"_s}));
+    } else {
+        QVERIFY(folder.exists(u"清单.txt"_s));
+    }
+}
+
+// What the pattern box shows was read when it was typed. Leaving the box, by a click elsewhere or Enter,
+// reads nothing: a file made meanwhile stays out of the working set. Choosing the entry from the open list
+// reads the folder again.
+void WindowFaultTest::leavingThePatternBoxDoesNotReadTheFolderAgain() {
+    TempFolder folder;
+    folder.touch(u"a.txt"_s);
+    const ui::SystemVolumeSource volumes;
+    const auto window = openWindow(volumes);
+    QVERIFY(window);
+    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
+    auto* box = control<QComboBox>(*window, u"comPostfix"_s);
+    clickOn(box->lineEdit());
+    box->lineEdit()->selectAll();
+    typeText(box->lineEdit(), u"*.txt"_s);
+    QCOMPARE(listed(*window), QStringList{u"a.txt"_s});
+
+    folder.touch(u"b.txt"_s);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    clickOn(control<QLineEdit>(*window, u"txtReplaceS"_s));
+    QTest::qWait(20);
+    QCOMPARE(window->workingSet().names(), QStringList{u"a.txt"_s});
+    QCOMPARE(listed(*window), QStringList{u"a.txt"_s});
+
+    box->showPopup();
+    QTRY_VERIFY(box->view()->isVisible());
+    box->view()->setCurrentIndex(box->model()->index(box->findText(u"*.txt"_s), 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    QTRY_COMPARE(listed(*window), (QStringList{u"a.txt"_s, u"b.txt"_s}));
 }
 
 } // namespace filarion::test

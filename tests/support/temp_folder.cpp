@@ -17,6 +17,12 @@ TempFolder::TempFolder() : m_path(m_dir.path()) {
     }
 }
 
+TempFolder::TempFolder(const QString& parent) : m_dir(parent + QStringLiteral("/trial-XXXXXX")), m_path(m_dir.path()) {
+    if (!m_dir.isValid()) {
+        throw std::runtime_error("cannot create a temporary folder in " + parent.toStdString());
+    }
+}
+
 QString TempFolder::filePath(const QString& name) const { return m_path + u'/' + name; }
 
 void TempFolder::touch(const QString& name) const { write(name, name.toUtf8()); }

@@ -13,6 +13,8 @@ namespace filarion::test {
 class TempFolder {
 public:
     TempFolder();
+    // A temporary folder inside the given one (a folder on another file system).
+    explicit TempFolder(const QString& parent);
 
     const QString& path() const { return m_path; }
     QString filePath(const QString& name) const;

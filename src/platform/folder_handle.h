@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <system_error>
+
+namespace filarion::platform {
+
+// A folder held open for the span of one command. Everything the command creates, writes or renames is
+// reached through it by bare names, so a folder renamed or replaced by a link meanwhile cannot send a
+// write anywhere else. Held with O_PATH: a folder that may be written but not read can still be held.
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    ~FolderHandle();
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    std::error_code open(const QString& folder);
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+    int descriptor() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+};
+
+// The bytes of a name as the file system stores it, or nothing when they would not name exactly this
+// name: a NUL, a separator, or a character the file-name encoding cannot hold (a split surrogate pair
+// would come back as U+FFFD).
+bool encodeEntryName(const QString& name, QByteArray& bytes);
+
+} // namespace filarion::platform
