@@ -6,6 +6,7 @@
 #include "platform/gbk_text.h"
 #include "reliability_support.h"
 #include "support/engine_run.h"
+#include "support/file_systems.h"
 
 #include <QDir>
 #include <QFile>
@@ -339,6 +340,31 @@ TEST(FailingFileSystemList, DiskFullWhileTheListIsWrittenLeavesTheOldListWhole) 
         expected.front() = folder.path() + u"/*.JPG文件清单："_s;
         EXPECT_TRUE(folder.read(listName) == (fits ? gbkLines(expected) : oldList)) << "the list file differs";
     }
+}
+
+// On exFAT through FUSE there are no unnamed files, no hard links and no no-replace rename: the list goes
+// through a named temporary file, the rename through a claimed name, and both end as on any disk.
+TEST(FailingFileSystemList, ExfatCardTakesTheListAndTheRenameRun) {
+    const FuseExfat card;
+    if (!card.mounted()) {
+        GTEST_SKIP() << "no FUSE exFAT here: " << card.reason();
+    }
+    const TempFolder folder(card.path());
+    createFiles(folder, {u"cad1.JPG"_s, u"cad2.JPG"_s});
+    folder.write(u"清单.txt"_s, "old");
+    RecordingServices services;
+    services.expectQuestion(u"清单.txt 已存在，是否覆盖？"_s, true);
+    listing::MakeFileList({u"清单"_s, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(),
+                           {u"cad1.JPG"_s, u"cad2.JPG"_s}},
+                          services);
+    EXPECT_TRUE(services.messages.isEmpty());
+    EXPECT_EQ(folder.read(u"清单.txt"_s),
+              gbkLines({folder.path() + u"/*.JPG文件清单："_s, u"1.cad1.JPG"_s, u"2.cad2.JPG"_s}));
+
+    const RunOutcome outcome =
+        runRename(folder, replaceRequest(u"cad"_s, u"zet"_s), readWorkingSet(folder.path(), u"*.JPG"_s));
+    EXPECT_EQ(outcome.log, expectedLog({doneLine(u"cad1.JPG"_s, u"zet1.JPG"_s), doneLine(u"cad2.JPG"_s, u"zet2.JPG"_s)}));
+    EXPECT_EQ(folder.entries(), sortedNames({u"QuillmarkLog.txt"_s, u"zet1.JPG"_s, u"zet2.JPG"_s, u"清单.txt"_s}));
 }
 
 // The folder vanishes after it was listed: the list cannot be written, the user is told once, restored.
