@@ -348,11 +348,11 @@ void benchListFile(BenchReport& report, InodePool& pool, const Options& options,
     cases.emplace_back(kMakeFileList, kListFileFloor, [&](int, std::vector<Sample>& samples) {
         const ScratchFolder folder(pool);
         listing::FileListRequest request;
-        request.ListName = u"list"_s;
-        request.Form = listing::NameForm::WithExtension;
-        request.PatternText = u"*.JPG"_s;
-        request.Folder = qtPath(folder.path());
-        request.Files = qtNames;
+        request.listName = u"list"_s;
+        request.form = listing::NameForm::WithExtension;
+        request.patternText = u"*.JPG"_s;
+        request.folder = qtPath(folder.path());
+        request.files = qtNames;
         // The file list refresh at the end is the WorkingSet refresh measured on its own; here it
         // does nothing.
         BenchServices services;

@@ -29,8 +29,8 @@ bool referenceHasIllegalChar(QStringView text) {
 }
 
 QString checkSplit(const QString& name) {
-    const QString extension = GetExtension(name);
-    const QString namePart = GetNamePart(name);
+    const QString extension = GetExtension(name).toString();
+    const QString namePart = GetNamePart(name).toString();
     if (namePart + extension != name) {
         return u"GetNamePart + GetExtension does not give the name back for "_s + describe(name);
     }

@@ -32,7 +32,7 @@ QString referenceName(const PrefixRun& run, int i, const QString& name) {
     const long long largest = static_cast<long long>(run.count) - 1 - (program ? 1 : 0) - (log ? 1 : 0);
     const QString digits = QString::number(number);
     const qsizetype zeros = std::max<qsizetype>(0, QString::number(largest).size() - digits.size());
-    return run.prefix + QString(zeros, u'0') + digits + GetExtension(name);
+    return run.prefix + QString(zeros, u'0') + digits + GetExtension(name).toString();
 }
 
 } // namespace
@@ -51,7 +51,7 @@ QString checkPrefixNumbering(const PrefixRun& run) {
         }
         ++renamed;
         const QString& name = run.names[i % run.names.size()];
-        const QString newName = PrefixNewName(i, run.count, run.programFileIndex, run.logFileIndex, run.prefix, name);
+        const QString newName = prefixNewName(i, run.count, run.programFileIndex, run.logFileIndex, run.prefix, name);
         const QString expected = referenceName(run, i, name);
         if (newName != expected) {
             return u"entry %1 became "_s.arg(i) + describe(newName) + u" instead of "_s + describe(expected) + u" ("_s +

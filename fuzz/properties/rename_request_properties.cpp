@@ -146,9 +146,9 @@ QString checkRenameRequest(const RenameRequest& request, const RenameRequest& ot
         return u"a field of a method that is not selected changed the result: "_s + describeRequest(request) +
                u" against "_s + describeRequest(mixed);
     }
-    if (IsIntegerText(request.PositionText) != referenceIsInteger(request.PositionText) ||
-        ParseInsertPosition(request.PositionText) != referencePosition(request.PositionText)) {
-        return u"IsIntegerText or ParseInsertPosition differs from the reference for "_s +
+    if (isIntegerText(request.PositionText) != referenceIsInteger(request.PositionText) ||
+        parseInsertPosition(request.PositionText) != referencePosition(request.PositionText)) {
+        return u"isIntegerText or parseInsertPosition differs from the reference for "_s +
                fuzz::describe(request.PositionText);
     }
     return {};

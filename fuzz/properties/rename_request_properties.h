@@ -9,7 +9,7 @@
 namespace filarion::fuzz {
 
 // Checks ValidateRenameRequest for the request; other is a second request whose fields stand in for
-// those of the methods that are not selected. Also checks IsIntegerText and ParseInsertPosition on the
+// those of the methods that are not selected. Also checks isIntegerText and parseInsertPosition on the
 // request's position text. Empty when every property holds, otherwise the first that fails.
 QString checkRenameRequest(const engine::RenameRequest& request, const engine::RenameRequest& other);
 

@@ -11,7 +11,7 @@ class RenameContext;
 // characters (at the start for a position of 0 or less, at the end for one of the name part's length or
 // more), then the extension unchanged. The same as InsertString(GetNamePart(name), insertText, position)
 // followed by GetExtension(name).
-QString InsertNewName(QStringView name, QStringView insertText, int position);
+QString insertNewName(QStringView name, QStringView insertText, int position);
 
 // The insert method's step for entry i: nothing when the position lies outside -32768..32767; otherwise
 // the new name goes to ApplyRename, even when it equals the old one.

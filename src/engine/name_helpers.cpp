@@ -5,13 +5,21 @@
 #include <QByteArray>
 #include <QDir>
 
+#include <algorithm>
+#include <array>
+
 namespace filarion::engine {
 
-QString RepeatString(const QString& text, int count) {
+QString RepeatString(QStringView text, int count) {
+    QString repeated;
     if (count <= 0 || text.isEmpty()) {
-        return {};
+        return repeated;
     }
-    return text.repeated(count);
+    repeated.reserve(text.size() * count);
+    for (int k = 0; k < count; ++k) {
+        repeated.append(text);
+    }
+    return repeated;
 }
 
 bool HasIllegalChar(QStringView text) {
@@ -47,12 +55,12 @@ bool HasIllegalChar(QStringView text) {
     return false;
 }
 
-QString GetExtension(const QString& name) {
+QStringView GetExtension(QStringView name) {
     const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
+    return dot < 0 ? QStringView() : name.mid(dot);
 }
 
-QString GetNamePart(const QString& name) {
+QStringView GetNamePart(QStringView name) {
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? name : name.left(dot);
 }
@@ -65,17 +73,26 @@ QString JoinPath(const QString& folder, const QString& name) {
     return folder + separator + name;
 }
 
-QString InsertString(const QString& text, const QString& insertion, int position) {
-    if (position <= 0) {
-        return insertion + text;
-    }
-    if (position >= text.size()) {
-        return text + insertion;
-    }
+QString InsertString(QStringView text, QStringView insertion, int position) {
+    const qsizetype at = std::clamp<qsizetype>(position, 0, text.size());
     QString result;
     result.reserve(text.size() + insertion.size());
-    result.append(QStringView(text).left(position)).append(insertion).append(QStringView(text).mid(position));
+    result.append(text.left(at)).append(insertion).append(text.mid(at));
     return result;
+}
+
+void appendDecimal(QString& out, long long value) {
+    std::array<char16_t, 24> digits{};
+    std::size_t start = digits.size();
+    unsigned long long rest = value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
+    do {
+        digits[--start] = static_cast<char16_t>(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0) {
+        digits[--start] = u'-';
+    }
+    out.append(QStringView(digits.data() + start, static_cast<qsizetype>(digits.size() - start)));
 }
 
 } // namespace filarion::engine

@@ -15,12 +15,12 @@ int PrefixSequenceNumber(int i, int programFileIndex, int logFileIndex);
 int PrefixLargestNumber(int count, int programFileIndex, int logFileIndex);
 
 // The number of characters of the value written in plain decimal, a minus sign included.
-int DecimalWidth(long long value);
+int decimalWidth(long long value);
 
 // The prefix method's new name of entry i: the prefix, zeros that bring the sequence number to the width
 // of the largest number (none when it is already as wide or wider), the number in plain decimal (with its
 // sign when negative), then the extension of name.
-QString PrefixNewName(int i, int count, int programFileIndex, int logFileIndex, QStringView prefix, QStringView name);
+QString prefixNewName(int i, int count, int programFileIndex, int logFileIndex, QStringView prefix, QStringView name);
 
 // The prefix method's step for entry i: the new name always goes to ApplyRename.
 void RenameWithPrefix(RenameContext& run, int i, const QString& name);

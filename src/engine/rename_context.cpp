@@ -48,7 +48,7 @@ void RenameContext::ApplyRename(const QString& oldName, const QString& newName) 
     }
 }
 
-void RenameContext::RefuseEmptyName(const QString& oldName, QStringView extension) {
+void RenameContext::refuseEmptyName(const QString& oldName, QStringView extension) {
     if (m_stopped) {
         return;
     }

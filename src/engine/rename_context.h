@@ -37,7 +37,7 @@ public:
 
     // The replace method's refusal of an empty name part: the message, then the illegal line with the
     // extension as the new name.
-    void RefuseEmptyName(const QString& oldName, QStringView extension);
+    void refuseEmptyName(const QString& oldName, QStringView extension);
 
 private:
     void writeEventLine(QStringView oldName, QStringView newName, QStringView ending);

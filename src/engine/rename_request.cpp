@@ -13,7 +13,7 @@ QString text(const char16_t* literal) { return QString::fromUtf16(literal); }
 
 } // namespace
 
-bool IsIntegerText(QStringView text) {
+bool isIntegerText(QStringView text) {
     qsizetype start = 0;
     if (!text.isEmpty() && (text.front() == u'+' || text.front() == u'-')) {
         start = 1;
@@ -29,8 +29,8 @@ bool IsIntegerText(QStringView text) {
     return true;
 }
 
-std::optional<int> ParseInsertPosition(QStringView text) {
-    if (!IsIntegerText(text)) {
+std::optional<int> parseInsertPosition(QStringView text) {
+    if (!isIntegerText(text)) {
         return std::nullopt;
     }
     const bool negative = text.front() == u'-';
@@ -71,7 +71,7 @@ std::optional<QString> ValidateRenameRequest(const RenameRequest& request) {
     if (method == RenameMethod::Fill && request.FillText.size() > 1) {
         return text(texts::kFillNotSingle);
     }
-    if (method == RenameMethod::Insert && !IsIntegerText(request.PositionText)) {
+    if (method == RenameMethod::Insert && !isIntegerText(request.PositionText)) {
         return text(texts::kPositionNotInteger);
     }
     if (method == RenameMethod::Insert && HasIllegalChar(request.InsertText)) {

@@ -28,10 +28,10 @@ struct RenameRequest {
 std::optional<QString> ValidateRenameRequest(const RenameRequest& request);
 
 // True when the text is an optional sign followed by one or more decimal digits.
-bool IsIntegerText(QStringView text);
+bool isIntegerText(QStringView text);
 
 // The insert position read from its text: the value when it lies within -32768..32767, otherwise
-// nothing (the insert method then renames nothing). The text must pass IsIntegerText.
-std::optional<int> ParseInsertPosition(QStringView text);
+// nothing (the insert method then renames nothing). The text must pass isIntegerText.
+std::optional<int> parseInsertPosition(QStringView text);
 
 } // namespace filarion::engine

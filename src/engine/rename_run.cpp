@@ -65,11 +65,11 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
     }
     platform::RenameFolder renamer(folder);
 
-    const RunValues values = ScanWorkingSet(request.Files, environment.programName);
+    const RunValues values = scanWorkingSet(request.Files, environment.programName);
     RenameContext run(request, values, services, renamer, log);
     const FileStep step = stepOf(request.Method);
-    ProgressTicker progress(services, values.Count);
-    for (int i = 0; i < values.Count && !run.stopped(); ++i) {
+    ProgressTicker progress(services, values.count);
+    for (int i = 0; i < values.count && !run.stopped(); ++i) {
         progress.tick(i);
         const QString& name = request.Files[i];
         if (IsSkippedEntry(name, environment.programName)) {

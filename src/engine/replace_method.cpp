@@ -1,13 +1,12 @@
 #include "engine/replace_method.h"
 
-#include "engine/name_view.h"
+#include "engine/name_helpers.h"
 #include "engine/rename_context.h"
 
 namespace filarion::engine {
 
-QString ReplaceInNamePart(QStringView name, QStringView findText, QStringView replaceText) {
-    const NameView split = SplitName(name);
-    const QStringView part = split.namePart;
+QString replaceInNamePart(QStringView name, QStringView findText, QStringView replaceText) {
+    const QStringView part = GetNamePart(name);
     qsizetype at = findText.isEmpty() ? -1 : part.indexOf(findText, 0, Qt::CaseInsensitive);
     if (at < 0) {
         return name.toString();
@@ -20,16 +19,16 @@ QString ReplaceInNamePart(QStringView name, QStringView findText, QStringView re
         from = at + findText.size();
         at = part.indexOf(findText, from, Qt::CaseInsensitive);
     }
-    result.append(part.mid(from)).append(split.extension);
+    result.append(part.mid(from)).append(GetExtension(name));
     return result;
 }
 
 void RenameWithReplace(RenameContext& run, int /*i*/, const QString& name) {
     const RenameRequest& request = run.request();
-    const QString newName = ReplaceInNamePart(name, request.FindText, request.ReplaceText);
-    const QStringView extension = SplitName(name).extension;
+    const QString newName = replaceInNamePart(name, request.FindText, request.ReplaceText);
+    const QStringView extension = GetExtension(name);
     if (newName.size() == extension.size()) {
-        run.RefuseEmptyName(name, extension);
+        run.refuseEmptyName(name, extension);
         return;
     }
     if (newName.compare(name, Qt::CaseInsensitive) == 0) {

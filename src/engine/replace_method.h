@@ -11,7 +11,7 @@ class RenameContext;
 // ignored, is replaced by replaceText as typed, from left to right, without overlaps and without searching
 // the inserted text again; the extension follows unchanged and is never searched. An empty findText
 // finds nothing. The new name part is empty exactly when the result is as long as the extension.
-QString ReplaceInNamePart(QStringView name, QStringView findText, QStringView replaceText);
+QString replaceInNamePart(QStringView name, QStringView findText, QStringView replaceText);
 
 // The replace method's step for entry i: an empty new name part is refused with a message and the
 // illegal line; a new name that equals the old one, letter case ignored, leaves no trace; any other

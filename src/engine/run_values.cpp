@@ -1,37 +1,37 @@
 #include "engine/run_values.h"
 
-#include "engine/name_view.h"
+#include "engine/name_helpers.h"
 #include "engine/texts.h"
 
 namespace filarion::engine {
 
-bool IsProgramFile(QStringView name, QStringView programName) {
+bool isProgramFile(QStringView name, QStringView programName) {
     // programName + GetExtension(name) equals name exactly when the name part equals programName: the
     // extension is the same on both sides, and case folding maps every code unit on its own.
     // A program without a known name has no file in the folder.
     if (programName.isEmpty()) {
         return false;
     }
-    const QStringView namePart = SplitName(name).namePart;
+    const QStringView namePart = GetNamePart(name);
     return namePart.size() == programName.size() && namePart.compare(programName, Qt::CaseInsensitive) == 0;
 }
 
-bool IsLogFile(QStringView name) {
+bool isLogFile(QStringView name) {
     const QStringView logName(texts::kLogFileName);
     return name.size() == logName.size() && name.compare(logName, Qt::CaseInsensitive) == 0;
 }
 
 bool IsSkippedEntry(QStringView name, QStringView programName) {
-    return IsProgramFile(name, programName) || IsLogFile(name);
+    return isProgramFile(name, programName) || isLogFile(name);
 }
 
-RunValues ScanWorkingSet(const QStringList& files, QStringView programName) {
+RunValues scanWorkingSet(const QStringList& files, QStringView programName) {
     RunValues values;
-    values.Count = static_cast<int>(files.size());
-    for (int i = 0; i < values.Count; ++i) {
+    values.count = static_cast<int>(files.size());
+    for (int i = 0; i < values.count; ++i) {
         const QString& name = files[i];
-        const bool program = IsProgramFile(name, programName);
-        const bool log = IsLogFile(name);
+        const bool program = isProgramFile(name, programName);
+        const bool log = isLogFile(name);
         if (program) {
             values.ProgramFileIndex = i;
         }

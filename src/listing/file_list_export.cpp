@@ -1,13 +1,11 @@
 #include "listing/file_list_export.h"
 
 #include "engine/name_helpers.h"
-#include "engine/name_view.h"
 #include "listing/texts.h"
 #include "platform/folder_listing.h"
 #include "platform/gbk_text.h"
 
 #include <QStringView>
-#include <iterator>
 
 namespace filarion::listing {
 
@@ -25,43 +23,31 @@ bool isReplaceable(const QString& folder, const QString& name) {
     return platform::isRegularFileEntry(folder, name);
 }
 
-// Plain decimal, no allocation: the line's buffer is reused for every entry.
-void appendDecimal(QString& line, qsizetype value) {
-    char16_t digits[24];
-    char16_t* const end = std::end(digits);
-    char16_t* first = end;
-    do {
-        *--first = static_cast<char16_t>(u'0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    line.append(QStringView(first, end));
-}
-
 // False when the file could not be created, or a write or the commit failed; an existing file is then
 // left as it was.
 bool writeList(const FileListRequest& request, const QString& listName, engine::CommandServices& services) {
     platform::FolderHandle folder;
-    if (folder.open(request.Folder)) {
+    if (folder.open(request.folder)) {
         return false;
     }
     platform::GbkSaveFile file(folder, listName);
     if (file.open()) {
         return false;
     }
-    file.writeLine(FileListHeader(request.Folder, request.PatternText));
+    file.writeLine(fileListHeader(request.folder, request.patternText));
 
-    const qsizetype count = request.Files.size();
+    const qsizetype count = request.files.size();
     engine::ProgressTicker ticker(services, count);
     QString line;
     line.reserve(256);
     for (qsizetype i = 0; i < count; ++i) {
         ticker.tick(i);
-        const QString& name = request.Files.at(i);
+        const QString& name = request.files.at(i);
         line.resize(0); // keeps the capacity
-        appendDecimal(line, i + 1);
+        engine::appendDecimal(line, i + 1);
         line.append(u'.');
-        // The name part as a view (GetNamePart's split), so no line costs a copy of its name.
-        line.append(request.Form == NameForm::WithExtension ? QStringView(name) : engine::SplitName(name).namePart);
+        // The name part is a view of the name, so no line costs a copy of its name.
+        line.append(request.form == NameForm::WithExtension ? QStringView(name) : engine::GetNamePart(name));
         file.writeLine(line);
     }
     return !file.commit();
@@ -69,18 +55,18 @@ bool writeList(const FileListRequest& request, const QString& listName, engine::
 
 } // namespace
 
-QString FileListHeader(const QString& folder, const QString& patternText) {
+QString fileListHeader(const QString& folder, const QString& patternText) {
     return engine::JoinPath(folder, patternText) + QString::fromUtf16(texts::kHeaderEnd);
 }
 
 void MakeFileList(const FileListRequest& request, engine::CommandServices& services) {
     // A name of blanks is a name: only an empty text is refused.
-    if (request.ListName.isEmpty()) {
+    if (request.listName.isEmpty()) {
         services.showMessage(QString::fromUtf16(texts::kNoListName));
         return;
     }
-    const QString name = listFileName(request.ListName);
-    if (isReplaceable(request.Folder, name) &&
+    const QString name = listFileName(request.listName);
+    if (isReplaceable(request.folder, name) &&
         !services.askYesNo(name + QString::fromUtf16(texts::kOverwriteQuestionEnd))) {
         return;
     }

@@ -12,15 +12,15 @@ enum class NameForm : std::uint8_t { WithExtension, WithoutExtension };
 
 // The inputs of one list export, copied from the window when the command starts.
 struct FileListRequest {
-    QString ListName; // the list file's name as typed
-    NameForm Form = NameForm::WithExtension;
-    QString PatternText; // the pattern box's text, used in the header line
-    QString Folder;      // where the list file goes
-    QStringList Files;   // the working set's names, in list order
+    QString listName; // the list file's name as typed
+    NameForm form = NameForm::WithExtension;
+    QString patternText; // the pattern box's text, used in the header line
+    QString folder;      // where the list file goes
+    QStringList files;   // the working set's names, in list order
 };
 
 // Line 1 of the list file: the folder joined with the pattern text as typed, then "文件清单：".
-QString FileListHeader(const QString& folder, const QString& patternText);
+QString fileListHeader(const QString& folder, const QString& patternText);
 
 // The list command: writes the numbered list of request.Files into the list file in the folder.
 // An empty name gives a message and nothing more; an existing file of the formed name is replaced only

@@ -447,11 +447,11 @@ void frmMain::RenameFiles() {
 
 void frmMain::MakeFileList() {
     listing::FileListRequest request;
-    request.ListName = m_txtName->text();
-    request.Form = m_optNo->isChecked() ? listing::NameForm::WithoutExtension : listing::NameForm::WithExtension;
-    request.PatternText = m_comPostfix->currentText();
-    request.Folder = m_set.folder();
-    request.Files = m_set.names();
+    request.listName = m_txtName->text();
+    request.form = m_optNo->isChecked() ? listing::NameForm::WithoutExtension : listing::NameForm::WithExtension;
+    request.patternText = m_comPostfix->currentText();
+    request.folder = m_set.folder();
+    request.files = m_set.names();
     listing::MakeFileList(request, *m_services);
 }
 

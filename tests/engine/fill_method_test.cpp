@@ -58,10 +58,10 @@ TEST(FillRun, WorkedExampleInListOrder) {
     EXPECT_EQ(folder.read(u"001.txt"_s), QByteArray("1.txt"));
 }
 
-TEST(FillNewName, PadsToTheLongestOrKeepsTheName) {
-    EXPECT_EQ(engine::FillNewName(u"0", 7, u"1.txt"), u"001.txt"_s);
-    EXPECT_EQ(engine::FillNewName(u"0", 5, u"1.txt"), u"1.txt"_s);
-    EXPECT_EQ(engine::FillNewName(u"0", 0, u"1.txt"), u"1.txt"_s);
+TEST(fillNewName, PadsToTheLongestOrKeepsTheName) {
+    EXPECT_EQ(engine::fillNewName(u"0", 7, u"1.txt"), u"001.txt"_s);
+    EXPECT_EQ(engine::fillNewName(u"0", 5, u"1.txt"), u"1.txt"_s);
+    EXPECT_EQ(engine::fillNewName(u"0", 0, u"1.txt"), u"1.txt"_s);
 }
 
 } // namespace

@@ -63,16 +63,5 @@ TEST(InsertRun, WorkedExample) {
     EXPECT_EQ(folder.read(u"12zet6.txt"_s), QByteArray("126.txt"));
 }
 
-// The run composes names without copying the parts; it must agree with the name helpers everywhere.
-TEST(InsertNewName, AgreesWithTheNameHelpers) {
-    for (const QString& name : {u"1.txt"_s, u"126.txt"_s, u"a.b.txt"_s, u"README"_s, u".cfg"_s, u"x."_s, QString()}) {
-        for (const int position : {-32768, -1, 0, 1, 2, 3, 4, 32767}) {
-            EXPECT_EQ(engine::InsertNewName(name, u"zet", position),
-                      engine::InsertString(engine::GetNamePart(name), u"zet"_s, position) + engine::GetExtension(name))
-                << name.toStdString() << " at " << position;
-        }
-    }
-}
-
 } // namespace
 } // namespace filarion::test

@@ -21,7 +21,7 @@ TEST_P(NameSplit, ExtensionStartsAtTheLastDotAndPartsJoinBack) {
     const QString name = QString::fromUtf16(GetParam().name);
     EXPECT_EQ(GetExtension(name), QString::fromUtf16(GetParam().extension));
     EXPECT_EQ(GetNamePart(name), QString::fromUtf16(GetParam().namePart));
-    EXPECT_EQ(GetNamePart(name) + GetExtension(name), name);
+    EXPECT_EQ(GetNamePart(name).toString().append(GetExtension(name)), name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, NameSplit,

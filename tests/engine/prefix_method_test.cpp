@@ -136,7 +136,7 @@ class PrefixNumbering : public ::testing::TestWithParam<NineCase> {};
 
 TEST_P(PrefixNumbering, NumberAndWidthFollowTheRecordedIndexes) {
     const NineCase& c = GetParam();
-    EXPECT_EQ(engine::PrefixNewName(c.i, c.count, c.programFileIndex, c.logFileIndex, u"zet", u"a.TXT"),
+    EXPECT_EQ(engine::prefixNewName(c.i, c.count, c.programFileIndex, c.logFileIndex, u"zet", u"a.TXT"),
               QString::fromUtf16(c.newName));
 }
 
@@ -160,13 +160,13 @@ INSTANTIATE_TEST_SUITE_P(NineCases, PrefixNumbering,
                          });
 
 TEST(PrefixNumbering, DecimalWidthCountsDigitsAndSign) {
-    EXPECT_EQ(engine::DecimalWidth(0), 1);
-    EXPECT_EQ(engine::DecimalWidth(9), 1);
-    EXPECT_EQ(engine::DecimalWidth(10), 2);
-    EXPECT_EQ(engine::DecimalWidth(-1), 2);
-    EXPECT_EQ(engine::DecimalWidth(32768), 5);
-    EXPECT_EQ(engine::DecimalWidth(INT_MAX), 10);
-    EXPECT_EQ(engine::DecimalWidth(INT_MIN), 11);
+    EXPECT_EQ(engine::decimalWidth(0), 1);
+    EXPECT_EQ(engine::decimalWidth(9), 1);
+    EXPECT_EQ(engine::decimalWidth(10), 2);
+    EXPECT_EQ(engine::decimalWidth(-1), 2);
+    EXPECT_EQ(engine::decimalWidth(32768), 5);
+    EXPECT_EQ(engine::decimalWidth(INT_MAX), 10);
+    EXPECT_EQ(engine::decimalWidth(INT_MIN), 11);
 }
 
 TEST(PrefixNumbering, NumberAndLargestNumber) {

@@ -89,16 +89,16 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"EmojiReplaceIsIllegal", RenameMethod::Replace, u"a"_s, u"\U0001F600"_s, {}, {}, {}, {}, kIllegal}),
     caseLabel);
 
-TEST(ParseInsertPosition, SixteenBitRangeOnly) {
-    EXPECT_EQ(ParseInsertPosition(u"-32768"_s), -32768);
-    EXPECT_EQ(ParseInsertPosition(u"32767"_s), 32767);
-    EXPECT_EQ(ParseInsertPosition(u"+0007"_s), 7);
-    EXPECT_EQ(ParseInsertPosition(u"32768"_s), std::nullopt);
-    EXPECT_EQ(ParseInsertPosition(u"-32769"_s), std::nullopt);
-    EXPECT_EQ(ParseInsertPosition(u"40000"_s), std::nullopt);
-    EXPECT_EQ(ParseInsertPosition(u"99999999999999999999999"_s), std::nullopt);
-    EXPECT_EQ(ParseInsertPosition(u"0000000000000000000012"_s), 12);
-    EXPECT_EQ(ParseInsertPosition(u"x"_s), std::nullopt);
+TEST(parseInsertPosition, SixteenBitRangeOnly) {
+    EXPECT_EQ(parseInsertPosition(u"-32768"_s), -32768);
+    EXPECT_EQ(parseInsertPosition(u"32767"_s), 32767);
+    EXPECT_EQ(parseInsertPosition(u"+0007"_s), 7);
+    EXPECT_EQ(parseInsertPosition(u"32768"_s), std::nullopt);
+    EXPECT_EQ(parseInsertPosition(u"-32769"_s), std::nullopt);
+    EXPECT_EQ(parseInsertPosition(u"40000"_s), std::nullopt);
+    EXPECT_EQ(parseInsertPosition(u"99999999999999999999999"_s), std::nullopt);
+    EXPECT_EQ(parseInsertPosition(u"0000000000000000000012"_s), 12);
+    EXPECT_EQ(parseInsertPosition(u"x"_s), std::nullopt);
 }
 
 } // namespace

@@ -89,14 +89,14 @@ TEST(ReplaceRun, TargetThatIsAFolderCountsAsTaken) {
     EXPECT_EQ(outcome.messages, QStringList{takenMessage(u"cad.txt"_s, u"zet.txt"_s)});
 }
 
-TEST(ReplaceInNamePart, EmptyFindTextFindsNothing) {
-    EXPECT_EQ(engine::ReplaceInNamePart(u"abc.txt", {}, u"x"), u"abc.txt"_s);
+TEST(replaceInNamePart, EmptyFindTextFindsNothing) {
+    EXPECT_EQ(engine::replaceInNamePart(u"abc.txt", {}, u"x"), u"abc.txt"_s);
 }
 
-TEST(ReplaceInNamePart, ResultIsAsLongAsTheExtensionExactlyWhenTheNamePartVanishes) {
-    EXPECT_EQ(engine::ReplaceInNamePart(u"cadCAD.txt", u"cad", {}), u".txt"_s);
-    EXPECT_EQ(engine::ReplaceInNamePart(u"cad", u"cad", {}), QString());
-    EXPECT_EQ(engine::ReplaceInNamePart(u"cad.txt", u"txt", {}), u"cad.txt"_s);
+TEST(replaceInNamePart, ResultIsAsLongAsTheExtensionExactlyWhenTheNamePartVanishes) {
+    EXPECT_EQ(engine::replaceInNamePart(u"cadCAD.txt", u"cad", {}), u".txt"_s);
+    EXPECT_EQ(engine::replaceInNamePart(u"cad", u"cad", {}), QString());
+    EXPECT_EQ(engine::replaceInNamePart(u"cad.txt", u"txt", {}), u"cad.txt"_s);
 }
 
 } // namespace

@@ -33,7 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SkipCase{u"QuillmarkLog.doc", u"quillmarklog", true}, SkipCase{u".cfg", u"", false},
                       SkipCase{u"a.txt", u"", false}));
 
-TEST(ScanWorkingSet, RecordsTheLastSkippedIndexesAndTheLongestOtherName) {
+TEST(scanWorkingSet, RecordsTheLastSkippedIndexesAndTheLongestOtherName) {
     const QStringList files{u"prog.exe"_s,
                             u"a.txt"_s,
                             u"QuillmarkLog.txt"_s,
@@ -42,19 +42,19 @@ TEST(ScanWorkingSet, RecordsTheLastSkippedIndexesAndTheLongestOtherName) {
                             u"bb.jpeg"_s,
                             u"quillmarklog.TXT"_s,
                             u"c"_s};
-    const RunValues values = ScanWorkingSet(files, u"prog");
-    EXPECT_EQ(values.Count, 8);
+    const RunValues values = scanWorkingSet(files, u"prog");
+    EXPECT_EQ(values.count, 8);
     EXPECT_EQ(values.ProgramFileIndex, 4);
     EXPECT_EQ(values.LogFileIndex, 6);
     EXPECT_EQ(values.LongestNameLength, 16); // prog.longest.txt is not the program's file
 }
 
-TEST(ScanWorkingSet, NothingRecordedInAnOrdinaryList) {
-    const RunValues values = ScanWorkingSet({u"a.txt"_s, u"bbb.txt"_s}, u"prog");
+TEST(scanWorkingSet, NothingRecordedInAnOrdinaryList) {
+    const RunValues values = scanWorkingSet({u"a.txt"_s, u"bbb.txt"_s}, u"prog");
     EXPECT_EQ(values.ProgramFileIndex, -1);
     EXPECT_EQ(values.LogFileIndex, -1);
     EXPECT_EQ(values.LongestNameLength, 7);
-    EXPECT_EQ(ScanWorkingSet({u"prog.exe"_s}, u"prog").LongestNameLength, 0);
+    EXPECT_EQ(scanWorkingSet({u"prog.exe"_s}, u"prog").LongestNameLength, 0);
 }
 
 } // namespace

@@ -79,7 +79,7 @@ struct HeaderCase {
 class Header : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(Header, FolderAndPatternAsTypedWithOneSeparator) {
-    EXPECT_EQ(FileListHeader(QString::fromUtf16(GetParam().folder), QString::fromUtf16(GetParam().pattern)),
+    EXPECT_EQ(fileListHeader(QString::fromUtf16(GetParam().folder), QString::fromUtf16(GetParam().pattern)),
               QString::fromUtf16(GetParam().header));
 }
 
@@ -93,7 +93,7 @@ TEST(MakeFileList, FolderEndingInSeparatorGivesHeaderWithOneSeparator) {
     TempFolder dir;
     RecordingServices services;
     FileListRequest request = requestIn(dir, u"list"_s, NameForm::WithExtension, {u"a.JPG"_s});
-    request.Folder += u'/';
+    request.folder += u'/';
     MakeFileList(request, services);
     EXPECT_EQ(dir.read(u"list.txt"_s), gbkLines({headerIn(dir, u"*.JPG"_s), u"1.a.JPG"_s}));
     expectCleanRun(services);

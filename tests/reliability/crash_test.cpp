@@ -216,7 +216,7 @@ TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
     listing::FileListRequest request{listName, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(), {}};
     QStringList lines{folder.path() + u"/*.JPG文件清单："_s};
     for (int k = 0; k < kFiles * 5; ++k) {
-        request.Files << u"photo%1.JPG"_s.arg(k, 6, 10, QChar(u'0'));
+        request.files << u"photo%1.JPG"_s.arg(k, 6, 10, QChar(u'0'));
         lines << u"%1.photo%2.JPG"_s.arg(k + 1).arg(k, 6, 10, QChar(u'0'));
     }
     const QByteArray newList = gbkLines(lines);
@@ -226,7 +226,7 @@ TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
     {
         const TempFolder scratch;
         listing::FileListRequest trial = request;
-        trial.Folder = scratch.path();
+        trial.folder = scratch.path();
         SilentServices services;
         listing::MakeFileList(trial, services);
         QStringList scratchLines = lines;
@@ -281,7 +281,7 @@ TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
     EXPECT_GE(kills, kKills);
     std::printf("[ crash    ] list of %lld names: %d runs, %d kills survived, %d lists replaced whole, %d stray "
                 "copies\n",
-                static_cast<long long>(request.Files.size()), trials, kills, replaced, strays);
+                static_cast<long long>(request.files.size()), trials, kills, replaced, strays);
 }
 
 } // namespace
