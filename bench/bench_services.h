@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/command_services.h"
-#include "ui/working_set.h"
+#include "ui_core/working_set.h"
 
 namespace filarion::bench {
 

@@ -13,7 +13,7 @@
 
 #include "engine/rename_run.h"
 #include "listing/file_list_export.h"
-#include "ui/working_set.h"
+#include "ui_core/working_set.h"
 
 #include <QFile>
 #include <QString>

@@ -6,9 +6,9 @@
 
 #include "ui/folder_list.h"
 #include "ui/main_window.h"
-#include "ui/texts.h"
-#include "ui/volume_source.h"
-#include "ui/working_set.h"
+#include "ui_core/texts.h"
+#include "ui_core/volume_source.h"
+#include "ui_core/working_set.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

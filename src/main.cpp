@@ -1,5 +1,5 @@
 #include "ui/main_window.h"
-#include "ui/volume_source.h"
+#include "ui_core/volume_source.h"
 
 #include <QApplication>
 #include <QTabWidget>

@@ -2,7 +2,7 @@
 
 #include "fuzz_input.h"
 #include "text_reference.h"
-#include "ui/file_pattern.h"
+#include "ui_core/file_pattern.h"
 
 #include <QList>
 #include <string>

@@ -1,7 +1,7 @@
 #include "ui/folder_list_model.h"
 
 #include "platform/folder_listing.h"
-#include "ui/working_set.h"
+#include "ui_core/working_set.h"
 
 #include <QDir>
 

@@ -4,10 +4,10 @@
 #include "listing/file_list_export.h"
 #include "platform/program_info.h"
 #include "platform/volumes.h"
-#include "ui/command_dispatch.h"
-#include "ui/file_list_model.h"
+#include "ui_core/command_dispatch.h"
+#include "ui_core/file_list_model.h"
 #include "ui/folder_list.h"
-#include "ui/texts.h"
+#include "ui_core/texts.h"
 #include "ui/window_services.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ui/drive_handling.h"
-#include "ui/file_list_model.h"
-#include "ui/method_coupling.h"
+#include "ui_core/drive_handling.h"
+#include "ui_core/file_list_model.h"
+#include "ui_core/method_coupling.h"
 #include "ui/twips.h"
-#include "ui/working_set.h"
+#include "ui_core/working_set.h"
 
 #include <QWidget>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "ui/window_services.h"
 
-#include "ui/texts.h"
+#include "ui_core/texts.h"
 
 #include <QApplication>
 #include <QMessageBox>

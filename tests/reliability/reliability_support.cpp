@@ -1,6 +1,6 @@
 #include "reliability_support.h"
 
-#include "ui/working_set.h"
+#include "ui_core/working_set.h"
 
 #include <QFile>
 #include <cerrno>

@@ -3,7 +3,7 @@
 
 #include "support/temp_folder.h"
 #include "ui/folder_list.h"
-#include "ui/volume_source.h"
+#include "ui_core/volume_source.h"
 #include "ui/window_test_support.h"
 
 #include <QApplication>

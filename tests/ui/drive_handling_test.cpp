@@ -1,6 +1,6 @@
 #include "listed_volumes.h"
 #include "support/temp_folder.h"
-#include "ui/drive_handling.h"
+#include "ui_core/drive_handling.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

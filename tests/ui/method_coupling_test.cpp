@@ -1,5 +1,5 @@
-#include "ui/command_dispatch.h"
-#include "ui/method_coupling.h"
+#include "ui_core/command_dispatch.h"
+#include "ui_core/method_coupling.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "support/temp_folder.h"
-#include "ui/file_pattern.h"
-#include "ui/working_set.h"
+#include "ui_core/file_pattern.h"
+#include "ui_core/working_set.h"
 
 #include <QFile>
 

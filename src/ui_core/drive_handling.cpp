@@ -1,4 +1,4 @@
-#include "ui/drive_handling.h"
+#include "ui_core/drive_handling.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "ui/command_dispatch.h"
+#include "ui_core/command_dispatch.h"
 
-#include "ui/texts.h"
+#include "ui_core/texts.h"
 
 namespace filarion::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/file_list_model.h"
+#include "ui_core/file_list_model.h"
 
 namespace filarion::ui {
 

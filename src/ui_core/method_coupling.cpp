@@ -1,4 +1,4 @@
-#include "ui/method_coupling.h"
+#include "ui_core/method_coupling.h"
 
 namespace filarion::ui {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/working_set.h"
+#include "ui_core/working_set.h"
 
 #include <QAbstractListModel>
 

@@ -1,4 +1,4 @@
-#include "ui/file_pattern.h"
+#include "ui_core/file_pattern.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
-#include "ui/working_set.h"
+#include "ui_core/working_set.h"
 
 #include "platform/folder_listing.h"
-#include "ui/file_pattern.h"
+#include "ui_core/file_pattern.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ui/volume_source.h"
+#include "ui_core/volume_source.h"
 
 namespace filarion::ui {
 

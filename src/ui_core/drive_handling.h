@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/volumes.h"
-#include "ui/volume_source.h"
+#include "ui_core/volume_source.h"
 
 #include <QString>
 #include <vector>
