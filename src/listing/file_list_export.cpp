@@ -2,7 +2,7 @@
 
 #include "engine/name_helpers.h"
 #include "listing/texts.h"
-#include "platform/folder_listing.h"
+#include "platform/folder_handle.h"
 #include "platform/gbk_text.h"
 
 #include <QStringView>
@@ -19,17 +19,14 @@ QString listFileName(const QString& typed) {
 // Only a regular file of that name is offered for overwriting. Anything else there (a folder, a link, a
 // FIFO or device) is never written: a Yes could only end in failure, so the run goes ahead and reports the
 // failure instead.
-bool isReplaceable(const QString& folder, const QString& name) {
+bool isReplaceable(const platform::FolderHandle& folder, const QString& name) {
     return platform::isRegularFileEntry(folder, name);
 }
 
 // False when the file could not be created, or a write or the commit failed; an existing file is then
 // left as it was.
-bool writeList(const FileListRequest& request, const QString& listName, engine::CommandServices& services) {
-    platform::FolderHandle folder;
-    if (folder.open(request.folder)) {
-        return false;
-    }
+bool writeList(const FileListRequest& request, const platform::FolderHandle& folder, const QString& listName,
+               engine::CommandServices& services) {
     platform::GbkSaveFile file(folder, listName);
     if (file.open()) {
         return false;
@@ -66,7 +63,11 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
         return;
     }
     const QString name = listFileName(request.listName);
-    if (isReplaceable(request.folder, name) &&
+    // The question and the writing see the same folder, held from here to the end: a folder that cannot be
+    // held gets no question and fails the writing.
+    platform::FolderHandle folder;
+    (void)folder.open(request.folder);
+    if (isReplaceable(folder, name) &&
         !services.askYesNo(name + QString::fromUtf16(texts::kOverwriteQuestionEnd))) {
         return;
     }
@@ -74,7 +75,7 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
     bool written = false;
     {
         const engine::BusyScope busy(services);
-        written = writeList(request, name, services);
+        written = folder.isOpen() && writeList(request, folder, name, services);
     }
     // Told after the run, when the window is restored and the refreshed file list shows what is on disk.
     if (!written) {

@@ -101,15 +101,4 @@ RenameOutcome RenameFolder::claimThenRename(const char* from, const char* to) {
     return kRenamed;
 }
 
-RenameOutcome renameNoReplace(const QString& folder, const QString& oldName, const QString& newName) {
-    if (oldName == newName) {
-        return kRenamed;
-    }
-    FolderHandle handle;
-    if (const std::error_code error = handle.open(folder)) {
-        return {RenameResult::Failed, error};
-    }
-    return RenameFolder(handle).rename(oldName, newName);
-}
-
 } // namespace filarion::platform

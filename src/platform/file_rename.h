@@ -41,7 +41,4 @@ private:
     bool m_noReplaceRefused = false;
 };
 
-// One rename without a held folder (opens and closes the folder around it).
-RenameOutcome renameNoReplace(const QString& folder, const QString& oldName, const QString& newName);
-
 } // namespace filarion::platform

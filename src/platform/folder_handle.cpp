@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace filarion::platform {
@@ -32,6 +33,13 @@ bool encodeEntryName(const QString& name, QByteArray& bytes) {
         return false;
     }
     return QFile::decodeName(bytes) == name;
+}
+
+bool isRegularFileEntry(const FolderHandle& folder, const QString& name) {
+    QByteArray bytes;
+    struct stat st {};
+    return folder.isOpen() && encodeEntryName(name, bytes) &&
+           ::fstatat(folder.descriptor(), bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace filarion::platform

@@ -30,4 +30,7 @@ private:
 // would come back as U+FFFD).
 bool encodeEntryName(const QString& name, QByteArray& bytes);
 
+// True when the entry of that name in the held folder is itself a regular file (a link to one is not).
+bool isRegularFileEntry(const FolderHandle& folder, const QString& name);
+
 } // namespace filarion::platform

@@ -1,7 +1,5 @@
 #include "platform/folder_listing.h"
 
-#include "platform/folder_handle.h"
-
 #include <QFile>
 
 #include <cerrno>
@@ -53,9 +51,7 @@ bool decodeExactly(const char* bytes, std::size_t length, QString& out) {
 
 } // namespace
 
-namespace {
-
-std::error_code listEntries(const QString& folder, const ListFilter* filter, const EntryVisitor& visit) {
+std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit) {
     const QByteArray path = QFile::encodeName(folder);
     const int dirFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
@@ -81,7 +77,7 @@ std::error_code listEntries(const QString& folder, const ListFilter* filter, con
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
             continue;
         }
-        if (filter != nullptr && !filter->includeHidden && name[0] == '.') {
+        if (!filter.includeHidden && name[0] == '.') {
             continue;
         }
         EntryKind kind = EntryKind::Other;
@@ -99,7 +95,7 @@ std::error_code listEntries(const QString& folder, const ListFilter* filter, con
         default:
             break;
         }
-        if (filter != nullptr && kind != filter->kind) {
+        if (kind != filter.kind) {
             continue;
         }
         FolderEntry out;
@@ -114,24 +110,5 @@ std::error_code listEntries(const QString& folder, const ListFilter* filter, con
     return result;
 }
 
-} // namespace
-
-std::error_code listFolder(const QString& folder, const EntryVisitor& visit) {
-    return listEntries(folder, nullptr, visit);
-}
-
-std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit) {
-    return listEntries(folder, &filter, visit);
-}
-
-bool isRegularFileEntry(const QString& folder, const QString& name) {
-    QByteArray bytes;
-    if (!encodeEntryName(name, bytes)) {
-        return false;
-    }
-    struct stat st {};
-    const QByteArray path = QFile::encodeName(folder) + '/' + bytes;
-    return ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 } // namespace filarion::platform

@@ -22,12 +22,6 @@ struct FolderEntry {
 
 using EntryVisitor = std::function<void(FolderEntry&&)>;
 
-// Visits every entry of a folder except "." and "..", in the order the file system returns them.
-// The entry type comes from the directory entry itself; only links and entries of unknown type
-// cost a stat. A name whose bytes do not survive decoding and encoding unchanged is never visited,
-// so no caller can act on a file it cannot name exactly.
-std::error_code listFolder(const QString& folder, const EntryVisitor& visit);
-
 // Which entries a listing visits: one kind, hidden ones only when asked for. Entries of other kinds are
 // passed over before their names are decoded.
 struct ListFilter {
@@ -35,10 +29,10 @@ struct ListFilter {
     bool includeHidden = false;
 };
 
-// listFolder restricted to the entries the filter lets through.
+// Visits the entries of a folder that the filter lets through ("." and ".." never), in the order the file
+// system returns them. The entry type comes from the directory entry itself; only links and entries of
+// unknown type cost a stat. A name whose bytes do not survive decoding and encoding unchanged is never
+// visited, so no caller can act on a file it cannot name exactly.
 std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit);
-
-// True when the entry of that name in the folder is itself a regular file (a link to one is not).
-bool isRegularFileEntry(const QString& folder, const QString& name);
 
 } // namespace filarion::platform

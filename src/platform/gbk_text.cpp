@@ -89,11 +89,6 @@ void GbkEncoder::appendConverted(QStringView text, QByteArray& out) {
     out.resize(end - out.constData());
 }
 
-void GbkEncoder::appendLine(QStringView text, QByteArray& out) {
-    append(text, out);
-    out.append("\r\n", 2);
-}
-
 void GbkEncoder::appendRecord(QStringView text, QByteArray& out) {
     const qsizetype start = out.size();
     append(text, out);

@@ -18,10 +18,8 @@ public:
 
     // Appends the GBK bytes of the text to out.
     void append(QStringView text, QByteArray& out);
-    // Appends the GBK bytes of the text and CR LF to out.
-    void appendLine(QStringView text, QByteArray& out);
-    // appendLine for a record of a text file: a line break inside the text is written as '?', so the
-    // text stays one line and cannot make lines of its own.
+    // Appends the GBK bytes of the text and CR LF to out, as one record of a text file: a line break inside
+    // the text is written as '?', so the text stays one line and cannot make lines of its own.
     void appendRecord(QStringView text, QByteArray& out);
 
     QByteArray encode(QStringView text);

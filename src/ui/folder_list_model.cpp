@@ -1,5 +1,6 @@
 #include "ui/folder_list_model.h"
 
+#include "engine/name_helpers.h"
 #include "platform/folder_listing.h"
 #include "ui_core/working_set.h"
 
@@ -20,10 +21,6 @@ QStringList ancestorsOf(const QString& folder) {
         paths.push_back(folder);
     }
     return paths;
-}
-
-QString childPath(const QString& folder, const QString& name) {
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
 }
 
 } // namespace
@@ -54,7 +51,7 @@ QString FolderListModel::pathAt(int row) const {
         return m_ancestors.at(row);
     }
     const qsizetype sub = row - m_ancestors.size();
-    return sub < m_subfolders.size() ? childPath(m_folder, m_subfolders.at(sub)) : QString();
+    return sub < m_subfolders.size() ? engine::JoinPath(m_folder, m_subfolders.at(sub)) : QString();
 }
 
 void FolderListModel::setIcons(const QIcon& open, const QIcon& closed) {

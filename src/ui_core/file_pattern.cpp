@@ -6,9 +6,6 @@ namespace filarion::ui {
 
 namespace {
 
-// Names up to this length are folded on the stack when matched one by one.
-constexpr qsizetype kStackFold = 256;
-
 // Folds an all-ASCII text into out (as many units as the text); false at the first unit beyond
 // ASCII, where only Qt's Unicode tables know the folding.
 bool foldAscii(QStringView text, char16_t* out) {
@@ -50,19 +47,6 @@ FilePattern::FilePattern(const QString& text) {
         m_everything = m_everything || part.everything;
         m_parts.push_back(std::move(part));
     }
-}
-
-bool FilePattern::matches(QStringView name) const {
-    if (m_everything || m_parts.empty()) {
-        return m_everything;
-    }
-    char16_t buffer[kStackFold];
-    if (name.size() <= kStackFold && foldAscii(name, buffer)) {
-        return matchesFolded(QStringView(buffer, name.size()));
-    }
-    std::u16string folded;
-    appendCaseFolded(name, folded);
-    return matchesFolded(folded);
 }
 
 bool FilePattern::matchesFolded(QStringView foldedName) const {

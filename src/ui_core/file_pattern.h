@@ -15,8 +15,8 @@ class FilePattern {
 public:
     explicit FilePattern(const QString& text);
 
-    bool matches(QStringView name) const;
-    // The same test for a name that is already case-folded (appendCaseFolded), without folding it again.
+    // The test of a name that is already case-folded (appendCaseFolded): the working set folds each name
+    // once, for the pattern and for its sort.
     bool matchesFolded(QStringView foldedName) const;
 
 private:

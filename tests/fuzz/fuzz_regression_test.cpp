@@ -75,8 +75,8 @@ protected:
 TEST_P(CharacterGbkCannotHold, IsWrittenAsOneQuestionMarkAndNothingCarriesOver) {
     platform::GbkEncoder encoder;
     QByteArray out;
-    encoder.appendLine(text(), out);
-    encoder.appendLine(u"b"_s, out);
+    encoder.appendRecord(text(), out);
+    encoder.appendRecord(u"b"_s, out);
     EXPECT_EQ(out, QByteArray(GetParam().gbk) + "\r\nb\r\n");
     EXPECT_EQ(checkGbkLines({}, text(), u"b"_s), QString());
 }

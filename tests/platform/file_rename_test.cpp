@@ -13,10 +13,19 @@ namespace filarion::platform {
 namespace {
 using namespace Qt::StringLiterals;
 
+// One rename in the folder, held for it as a run holds its folder.
+RenameOutcome renameOnce(const QString& folder, const QString& oldName, const QString& newName) {
+    FolderHandle handle;
+    if (const std::error_code error = handle.open(folder)) {
+        return {RenameResult::Failed, error};
+    }
+    return RenameFolder(handle).rename(oldName, newName);
+}
+
 TEST(FileRename, RenamesWithinTheFolder) {
     test::TempFolder dir;
     dir.touch(u"a.txt"_s);
-    const RenameOutcome outcome = renameNoReplace(dir.path(), u"a.txt"_s, u"图片.txt"_s);
+    const RenameOutcome outcome = renameOnce(dir.path(), u"a.txt"_s, u"图片.txt"_s);
     EXPECT_EQ(outcome.result, RenameResult::Renamed);
     EXPECT_EQ(dir.entries(), QStringList{u"图片.txt"_s});
     EXPECT_EQ(dir.read(u"图片.txt"_s), QByteArray("a.txt"));
@@ -31,7 +40,7 @@ TEST(FileRename, ExistingFileOrFolderIsTargetExistsAndNothingChanges) {
         } else {
             dir.touch(u"b.txt"_s);
         }
-        const RenameOutcome outcome = renameNoReplace(dir.path(), u"a.txt"_s, u"b.txt"_s);
+        const RenameOutcome outcome = renameOnce(dir.path(), u"a.txt"_s, u"b.txt"_s);
         EXPECT_EQ(outcome.result, RenameResult::TargetExists) << targetIsFolder;
         EXPECT_EQ(dir.entries(), (QStringList{u"a.txt"_s, u"b.txt"_s}));
         EXPECT_EQ(dir.read(u"a.txt"_s), QByteArray("a.txt"));
@@ -44,22 +53,22 @@ TEST(FileRename, ExistingFileOrFolderIsTargetExistsAndNothingChanges) {
 TEST(FileRename, IdenticalNameSucceedsWithoutTouchingTheDisk) {
     test::TempFolder dir;
     // Not even the file needs to exist: nothing is asked of the disk.
-    EXPECT_EQ(renameNoReplace(dir.path(), u"ghost"_s, u"ghost"_s).result, RenameResult::Renamed);
+    EXPECT_EQ(renameOnce(dir.path(), u"ghost"_s, u"ghost"_s).result, RenameResult::Renamed);
     EXPECT_TRUE(dir.entries().isEmpty());
 }
 
 TEST(FileRename, OtherFailuresCarryTheirError) {
     test::TempFolder dir;
     dir.touch(u"a.txt"_s);
-    const RenameOutcome gone = renameNoReplace(dir.path(), u"missing.txt"_s, u"b.txt"_s);
+    const RenameOutcome gone = renameOnce(dir.path(), u"missing.txt"_s, u"b.txt"_s);
     EXPECT_EQ(gone.result, RenameResult::Failed);
     EXPECT_EQ(gone.error, std::errc::no_such_file_or_directory);
 
-    const RenameOutcome tooLong = renameNoReplace(dir.path(), u"a.txt"_s, QString(300, u'x'));
+    const RenameOutcome tooLong = renameOnce(dir.path(), u"a.txt"_s, QString(300, u'x'));
     EXPECT_EQ(tooLong.result, RenameResult::Failed);
     EXPECT_EQ(tooLong.error, std::errc::filename_too_long);
 
-    const RenameOutcome noFolder = renameNoReplace(dir.filePath(u"nope"_s), u"a.txt"_s, u"b.txt"_s);
+    const RenameOutcome noFolder = renameOnce(dir.filePath(u"nope"_s), u"a.txt"_s, u"b.txt"_s);
     EXPECT_EQ(noFolder.result, RenameResult::Failed);
     EXPECT_EQ(dir.entries(), QStringList{u"a.txt"_s});
 }
@@ -142,7 +151,7 @@ TEST(FileRename, OneFileRefusingAHardLinkDoesNotChangeTheWayOfTheOthers) {
 TEST(FileRename, CaseOnlyChangeIsARealRename) {
     test::TempFolder dir;
     dir.touch(u"abc.txt"_s);
-    EXPECT_EQ(renameNoReplace(dir.path(), u"abc.txt"_s, u"ABC.txt"_s).result, RenameResult::Renamed);
+    EXPECT_EQ(renameOnce(dir.path(), u"abc.txt"_s, u"ABC.txt"_s).result, RenameResult::Renamed);
     EXPECT_EQ(dir.entries(), QStringList{u"ABC.txt"_s});
 }
 

@@ -1,3 +1,4 @@
+#include "platform/folder_handle.h"
 #include "platform/folder_listing.h"
 #include "support/temp_folder.h"
 
@@ -13,10 +14,13 @@ namespace filarion::platform {
 namespace {
 using namespace Qt::StringLiterals;
 
+// Every entry, hidden ones too: the listings of the three kinds together.
 std::map<QString, FolderEntry> listAll(const QString& folder) {
     std::map<QString, FolderEntry> entries;
-    const std::error_code error = listFolder(folder, [&](FolderEntry&& e) { entries[e.name] = e; });
-    EXPECT_FALSE(error) << error.message();
+    for (const EntryKind kind : {EntryKind::File, EntryKind::Folder, EntryKind::Other}) {
+        const std::error_code error = listFolder(folder, {kind, true}, [&](FolderEntry&& e) { entries[e.name] = e; });
+        EXPECT_FALSE(error) << error.message();
+    }
     return entries;
 }
 
@@ -85,7 +89,7 @@ TEST(FolderListing, LeavesOutNamesThatDoNotDecodeExactly) {
 TEST(FolderListing, MissingFolderGivesAnError) {
     test::TempFolder dir;
     int visited = 0;
-    const std::error_code error = listFolder(dir.filePath(u"gone"_s), [&](FolderEntry&&) { ++visited; });
+    const std::error_code error = listFolder(dir.filePath(u"gone"_s), {}, [&](FolderEntry&&) { ++visited; });
     EXPECT_TRUE(error);
     EXPECT_EQ(visited, 0);
 }
@@ -97,9 +101,11 @@ TEST(FolderListing, OnlyARegularFileItselfIsARegularFileEntry) {
     ASSERT_EQ(::symlink("missing", QFile::encodeName(dir.filePath(u"dangling"_s)).constData()), 0);
     ASSERT_EQ(::symlink("a", QFile::encodeName(dir.filePath(u"link"_s)).constData()), 0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0644), 0);
-    EXPECT_TRUE(isRegularFileEntry(dir.path(), u"a"_s));
+    FolderHandle folder;
+    ASSERT_FALSE(folder.open(dir.path()));
+    EXPECT_TRUE(isRegularFileEntry(folder, u"a"_s));
     for (const QString& other : {u"A"_s, u"d"_s, u"dangling"_s, u"link"_s, u"fifo"_s, u"a"_s + QChar(0)}) {
-        EXPECT_FALSE(isRegularFileEntry(dir.path(), other)) << other.toStdString();
+        EXPECT_FALSE(isRegularFileEntry(folder, other)) << other.toStdString();
     }
 }
 

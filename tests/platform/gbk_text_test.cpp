@@ -20,7 +20,7 @@ using namespace Qt::StringLiterals;
 TEST(GbkText, EncodesChineseWithCrLfAndNoByteOrderMark) {
     GbkEncoder encoder;
     QByteArray out;
-    encoder.appendLine(u"a改名为b！"_s, out);
+    encoder.appendRecord(u"a改名为b！"_s, out);
     EXPECT_EQ(out, QByteArray("a\xb8\xc4\xc3\xfb\xce\xaa" "b\xa3\xa1\r\n"));
 }
 

@@ -60,7 +60,7 @@ QByteArray gbkLines(const QStringList& lines) {
     platform::GbkEncoder encoder;
     QByteArray out;
     for (const QString& line : lines) {
-        encoder.appendLine(line, out);
+        encoder.appendRecord(line, out);
     }
     return out;
 }
