@@ -18,7 +18,8 @@ struct SampleStats {
 
 SampleStats summarize(const std::vector<Sample>& samples);
 
-// A goal a measurement at the largest n should meet.
+// A goal a measurement at the largest n should meet. It is met only when every figure it is computed from
+// was measured and the runs behind it were verified to have done their work.
 struct Target {
     enum class Kind {
         RatioToFloor,  // median / its floor's median <= limit
@@ -50,8 +51,9 @@ public:
     // A measurement that could not be taken, and why.
     void addMissing(const std::string& name, int n, const std::string& why);
 
-    // The targets at the largest n, each with its figure and whether it is met.
-    void printTargets(const std::vector<Target>& targets) const;
+    // The targets at the largest n, each with its figure and whether it is met. Returns how many failed:
+    // not measured, or computed from a run that did not do its work. A missed limit is printed, not counted.
+    int printTargets(const std::vector<Target>& targets) const;
 
 private:
     enum class EntryKind { Time, Memory, Missing };
@@ -62,6 +64,7 @@ private:
         SampleStats stats;
         std::string floorName;
         long kilobytes = 0;
+        std::string note; // empty when the runs were verified
     };
     struct Ratio {
         double wall = 0; // 0: not measured
@@ -73,6 +76,9 @@ private:
     // Cost per file at n divided by the cost per file at the smallest n measured, or 0.
     double perFileScale(const std::string& name, int n) const;
     int largestN() const;
+    // Why a figure of the named measurement at n cannot be trusted, or empty: the note of its runs (which
+    // is empty when they were verified), or that it has no figure.
+    std::string doubt(const std::string& name, int n) const;
 
     std::vector<Entry> m_entries;
 };

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -401,24 +402,34 @@ int usage() {
     return 2;
 }
 
-std::vector<Target> targets() {
+// The targets that this run's options can measure: those of the groups chosen, and the per-file scales
+// only when more than one size is measured. leftOut: how many others there are.
+std::vector<Target> targets(const Options& options, int& leftOut) {
     using Kind = Target::Kind;
-    std::vector<Target> list;
-    list.reserve(24);
+    std::vector<std::pair<std::string, Target>> all; // each with the group that measures it
     for (const std::string& method : kMethodNames) {
-        list.push_back({Kind::RatioToFloor, method, 1.10, {}});
+        all.push_back({"rename", {Kind::RatioToFloor, method, 1.10, {}}});
     }
-    list.push_back({Kind::RatioBetween, kOurJob, 0.999, kPerlRename});
-    list.push_back({Kind::RatioBetween, kOurJob, 0.999, kMmv});
-    list.push_back({Kind::RatioToFloor, kRefresh, 1.30, {}});
-    list.push_back({Kind::MedianSeconds, kMakeFileList, 0.100, {}});
-    std::vector<std::string> ours = kMethodNames;
-    ours.insert(ours.end(), {kOurJob, kRefresh, kMakeFileList});
-    for (const std::string& name : ours) {
-        list.push_back({Kind::PerFileScale, name, 1.20, {}});
+    all.push_back({"process", {Kind::RatioBetween, kOurJob, 0.999, kPerlRename}});
+    all.push_back({"process", {Kind::RatioBetween, kOurJob, 0.999, kMmv}});
+    all.push_back({"rename", {Kind::RatioToFloor, kRefresh, 1.30, {}}});
+    all.push_back({"list", {Kind::MedianSeconds, kMakeFileList, 0.100, {}}});
+    for (const std::string& method : kMethodNames) {
+        all.push_back({"rename", {Kind::PerFileScale, method, 1.20, {}}});
     }
-    list.push_back({Kind::PeakKb, kOurJob, 60.0 * 1024, {}});
-    list.push_back({Kind::RatioToFloor, kWindowKeystroke, 1.50, {}});
+    all.push_back({"process", {Kind::PerFileScale, kOurJob, 1.20, {}}});
+    all.push_back({"rename", {Kind::PerFileScale, kRefresh, 1.20, {}}});
+    all.push_back({"list", {Kind::PerFileScale, kMakeFileList, 1.20, {}}});
+    all.push_back({"process", {Kind::PeakKb, kOurJob, 60.0 * 1024, {}}});
+    all.push_back({"window", {Kind::RatioToFloor, kWindowKeystroke, 1.50, {}}});
+
+    std::vector<Target> list;
+    for (auto& [group, target] : all) {
+        if (options.groups.count(group) != 0 && (target.kind != Kind::PerFileScale || options.sizes.size() > 1)) {
+            list.push_back(std::move(target));
+        }
+    }
+    leftOut = static_cast<int>(all.size() - list.size());
     return list;
 }
 
@@ -433,7 +444,9 @@ int runBenchmarks(int argc, char* argv[]) {
         }
         const char* value = argv[i + 1];
         if (argument == "--dir") {
-            options.base = value;
+            // The jobs run as child processes in their own folders, so every path handed to them must be
+            // absolute.
+            options.base = std::filesystem::absolute(value).lexically_normal().string();
         } else if (argument == "--runs") {
             options.runs = std::atoi(value);
         } else if (argument == "--sizes") {
@@ -450,7 +463,9 @@ int runBenchmarks(int argc, char* argv[]) {
             return usage();
         }
     }
-    if (options.runs < 1 || options.sizes.empty()) {
+    const std::set<std::string> known{"rename", "process", "list", "window"};
+    if (options.runs < 1 || options.sizes.empty() || options.groups.empty() ||
+        !std::includes(known.begin(), known.end(), options.groups.begin(), options.groups.end())) {
         return usage();
     }
     std::sort(options.sizes.begin(), options.sizes.end());
@@ -474,7 +489,16 @@ int runBenchmarks(int argc, char* argv[]) {
             benchWindow(report, pool, n, options.runs);
         }
     }
-    report.printTargets(targets());
+    int leftOut = 0;
+    const int failed = report.printTargets(targets(options, leftOut));
+    if (leftOut > 0) {
+        std::printf("  (%d more left out: their groups were not run, or a single size gives no cost per file)\n",
+                    leftOut);
+    }
+    if (failed > 0) {
+        std::printf("filarion_bench: %d target%s not measured or not verified\n", failed, failed == 1 ? "" : "s");
+        return 1;
+    }
     return 0;
 }
 
