@@ -1,8 +1,10 @@
+#include "platform/gbk_text.h"
 #include "ui/main_window.h"
 #include "ui_core/volume_source.h"
 
 #include <QApplication>
 #include <QTabWidget>
+#include <cstdio>
 
 namespace {
 
@@ -24,6 +26,10 @@ int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (!filarion::platform::gbkCodecAvailable()) {
+        std::fputs("filarion: this Qt build has no GBK codec (ICU missing)\n", stderr);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setFont(filarion::ui::frmMain::windowFont());
     const filarion::ui::SystemVolumeSource volumes;

@@ -5,8 +5,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,13 +15,7 @@ namespace {
 
 QStringEncoder makeGbkEncoder() {
     // Stateless: nothing of one text (a lone high surrogate at its end) carries over into the next.
-    QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-    if (!encoder.isValid()) {
-        // Without GBK every log and list would be written wrongly; refuse to run at all.
-        std::fputs("filarion: this Qt build has no GBK codec (ICU missing)\n", stderr);
-        std::abort();
-    }
-    return encoder;
+    return QStringEncoder("GBK", QStringConverter::Flag::Stateless);
 }
 
 // The characters ICU's GBK converter leaves out instead of writing '?': the default-ignorable code points,
@@ -52,6 +44,10 @@ qsizetype characterAt(QStringView text, qsizetype i) {
 constexpr qsizetype kSaveFileChunk = 64 * 1024;
 
 } // namespace
+
+bool gbkCodecAvailable() {
+    return makeGbkEncoder().isValid();
+}
 
 GbkEncoder::GbkEncoder() : m_encoder(makeGbkEncoder()) {}
 

@@ -11,6 +11,10 @@
 
 namespace filarion::platform {
 
+// True when this Qt build has the GBK codec (through ICU). Without it every log and list would be written
+// wrongly: the program checks it once at start-up and refuses to run.
+bool gbkCodecAvailable();
+
 // Encodes text in GBK (code page 936). A character GBK cannot hold becomes a single '?'.
 class GbkEncoder {
 public:

@@ -330,23 +330,21 @@ void frmMain::connectHandlers() {
     }
 }
 
-// The start-up sequence.
+// The start-up sequence, in the order the window's first picture depends on: the drive first (it sets the
+// folder, which the pattern's first reading needs), then the caption, then the pattern read as if chosen
+// from its list, then the fixed size and the places of the tab strip and both frames, then the tab.
 void frmMain::Form_Load() {
-    // 1. The drive of the program's own folder; choosing another drive runs the drive handling.
+    // The drive of the program's own folder; choosing another drive runs the drive handling.
     const QString programDrive = m_drives.driveOf(platform::programFolder());
     if (!programDrive.isEmpty()) {
         m_driTrim->setCurrentIndex(m_driTrim->findData(programDrive));
     }
-    // 2.
     setWindowTitle(text(texts::kAppTitle));
-    // 3. The pattern handling, as a choice from the list.
     comPostfix_Change(m_comPostfix->currentText());
-    // 4. to 6. The window's fixed size, the tab strip and the two frames on the same place.
     setFixedSize(m_scale.rect(layout::kClient).size());
     place(m_tabFunction, layout::kTabFunction);
     place(m_frmRename, layout::kFrame);
     place(m_frmBill, layout::kFrame);
-    // 7.
     TabFunction_Click();
 }
 
