@@ -15,9 +15,9 @@ using namespace engine;
 
 namespace {
 
-// The nine characters no file name may hold.
+// The characters a file name may not hold; NUL among them, because a name would end at it.
 bool isForbidden(QStringView character) {
-    return character.size() == 1 && QStringView(u"\"*/:<>?\\|").contains(character[0]);
+    return character.size() == 1 && (character[0] == u'\0' || QStringView(u"\"*/:<>?\\|").contains(character[0]));
 }
 
 bool referenceHasIllegalChar(QStringView text) {
