@@ -172,6 +172,9 @@ public:
         }
         ::kill(m_daemon, SIGCONT);
         runQuietly({"fusermount3", "-u", "-z", m_mountPoint.constData()});
+        if (mounted()) {
+            runQuietly({"umount", "-l", m_mountPoint.constData()});
+        }
         ::kill(m_daemon, SIGTERM);
         ::waitpid(m_daemon, nullptr, 0);
     }
