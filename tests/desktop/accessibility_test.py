@@ -1,9 +1,10 @@
 """The main window as a screen reader (Orca) sees it over AT-SPI.
 
-Run on a display with a session bus, e.g.
-    xvfb-run -a dbus-run-session -- /usr/bin/python3 accessibility_test.py path/to/filarion
-Starts the program in an empty folder with Qt's accessibility bridge on, prints its accessibility tree and
-checks that every control a user can reach has a Chinese name that says what it is.
+Run with a session bus, e.g.
+    dbus-run-session -- /usr/bin/python3 accessibility_test.py path/to/filarion
+Starts a virtual display (Xvfb) and on it the program, in an empty folder with Qt's accessibility bridge on,
+prints its accessibility tree and checks that every control a user can reach has a Chinese name that says
+what it is.
 """
 
 import os
@@ -12,7 +13,6 @@ import sys
 import tempfile
 import time
 
-import pyatspi
 
 # Roles of the objects a user operates or reads; each must have a name.
 CONTROL_ROLES = {
@@ -53,6 +53,22 @@ EXPECTED = [
 
 # Over AT-SPI a combo box is named by its current value; what it is goes in its description.
 EXPECTED_COMBO_DESCRIPTIONS = {"驱动器", "文件类型"}
+
+
+def start_display():
+    """An Xvfb that picks a free display number itself (-displayfd), so that displays of other programs,
+    even those outside a chroot, which share the abstract socket names, are never taken."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
+        pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        server.kill()
+        raise RuntimeError("Xvfb did not start")
+    return server, ":" + number
 
 
 def find_application(name, seconds):
@@ -103,6 +119,19 @@ def check(nodes, failures):
 
 def main():
     program = os.path.abspath(sys.argv[1])
+    server, display = start_display()
+    os.environ["DISPLAY"] = display
+    try:
+        return run(program)
+    finally:
+        server.terminate()
+        server.wait(30)
+
+
+def run(program):
+    global pyatspi
+    import pyatspi
+
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
     failures = []
     with tempfile.TemporaryDirectory() as folder:

@@ -23,6 +23,7 @@ packages >"$work/before"
 
 cleanup() {
     [ -z "${program:-}" ] || kill "$program" 2>/dev/null || true
+    [ -z "${server:-}" ] || kill "$server" 2>/dev/null || true
     local added
     added=$(packages | comm -13 "$work/before" - | tr '\n' ' ')
     # shellcheck disable=SC2086 # one word per package
@@ -39,22 +40,30 @@ done
 [ "$(command -v filarion)" = /usr/bin/filarion ]
 desktop-file-validate /usr/share/applications/org.filarion.Filarion.desktop
 
+# A virtual display that picks a free number itself (-displayfd): a display of another program, even one
+# outside a chroot (they share the abstract socket names), is never taken.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+server=$!
+for _ in $(seq 300); do
+    [ ! -s "$work/display" ] || break
+    sleep 0.1
+done
+display=:$(head -n 1 "$work/display")
+
 # The installed program, started as from the menu, in a folder of its own, with nothing of the build's
 # environment: its window must come up with the caption Filarion.
-export work
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-    cd "$work"
-    env -i PATH=/usr/bin:/bin HOME="$work" LANG=C.UTF-8 DISPLAY="$DISPLAY" XAUTHORITY="$XAUTHORITY" filarion &
-    program=$!
-    window=$(timeout 120 xdotool search --sync --onlyvisible --name "^Filarion\$" | head -n 1) || true
-    owner=$( [ -n "$window" ] && xdotool getwindowpid "$window" || true)
-    kill "$program"
-    wait "$program" || true
-    if [ -z "$window" ] || [ "$owner" != "$program" ]; then
-        echo "no window captioned Filarion of the installed program"
-        exit 1
-    fi
-    echo "package test: the installed program shows its window: Filarion"'
+(cd "$work" && exec env -i PATH=/usr/bin:/bin HOME="$work" LANG=C.UTF-8 DISPLAY="$display" filarion) &
+program=$!
+window=$(DISPLAY=$display timeout 120 xdotool search --sync --onlyvisible --name '^Filarion$' | head -n 1) || true
+owner=$([ -z "$window" ] || DISPLAY=$display xdotool getwindowpid "$window")
+kill "$program" "$server"
+wait "$program" "$server" || true
+if [ -z "$window" ] || [ "$owner" != "$program" ]; then
+    echo "no window captioned Filarion of the installed program"
+    exit 1
+fi
+program= server=
+echo "package test: the installed program shows its window: Filarion"
 
 apt-get purge -y -qq -o DPkg::Lock::Timeout=300 filarion >/dev/null
 if ! diff <(packages) "$work/before"; then
