@@ -1,8 +1,10 @@
 #include "platform/gbk_text.h"
 #include "ui/main_window.h"
+#include "ui/qt_translations.h"
 #include "ui_core/volume_source.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTabWidget>
 #include <cstdio>
 
@@ -23,6 +25,16 @@ int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
     return 0;
 }
 
+// The program's icon in every size of the icon theme, so that it stays sharp at any scale. The executable
+// carries it: it is there when the program runs from its build folder too.
+QIcon programIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/filarion/icons/%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -31,9 +43,13 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     QApplication app(argc, argv);
+    filarion::ui::installQtTranslations();
+    // Ties the window to its desktop entry, which gives it its name and icon in the task bar (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.filarion.Filarion"));
     QApplication::setFont(filarion::ui::frmMain::windowFont());
     const filarion::ui::SystemVolumeSource volumes;
     filarion::ui::frmMain window(volumes);
+    window.setWindowIcon(programIcon());
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
     if (const QString prefix = qEnvironmentVariable("FILARION_SCREENSHOT"); !prefix.isEmpty()) {

@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -118,6 +119,7 @@ frmMain::frmMain(const VolumeSource& volumes, QWidget* parent)
     setFocusOrder();
     connectHandlers();
     Form_Load();
+    setAccessibleNames();
     m_cmdTrim->setFocus(Qt::OtherFocusReason);
 }
 
@@ -546,6 +548,53 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     QWidget::closeEvent(event);
+}
+
+// What a screen reader says for each control. Fields and lists are named after what they hold or the caption
+// of their option or label; controls with a caption of their own (options, labels, tabs) are named by it.
+// The command buttons are named by their caption without the access key, which the screen reader reports
+// apart; the command button's caption follows the tab, and so does its name. Over AT-SPI Qt gives a combo
+// box its current text as its name, so the two combo boxes also carry what they are as their description,
+// and their drop-down lists and the pattern's text field are named.
+void frmMain::setAccessibleNames() {
+    const std::pair<QWidget*, const char16_t*> names[] = {
+        {m_driTrim, u"驱动器"},
+        {m_driTrim->view(), u"驱动器"},
+        {m_dirTrim, u"文件夹"},
+        {m_filTrim, u"文件"},
+        {m_comPostfix, u"文件类型"},
+        {m_comPostfix->view(), u"文件类型"},
+        {m_comPostfix->lineEdit(), u"文件类型"},
+        {m_tabFunction, u"功能"},
+        {m_frmRename, u"改名方式"},
+        {m_frmBill, u"清单选项"},
+        {m_txtReplaceS, u"替换前"},
+        {m_txtReplaceT, u"替换后"},
+        {m_txtPrefix, u"词头"},
+        {m_txtFill, u"补齐字符"},
+        {m_txtPosition, u"插入位置：第几个字符后"},
+        {m_txtInsert, u"插入的字符串"},
+        {m_txtName, u"清单文本存为"},
+        {m_txtHelp, u"使用说明"},
+        {m_txtHelp->verticalScrollBar(), u"使用说明滚动条"},
+        {m_proCourse, u"进度"},
+    };
+    for (const auto& [control, name] : names) {
+        control->setAccessibleName(text(name));
+    }
+    m_driTrim->setAccessibleDescription(text(u"驱动器"));
+    m_comPostfix->setAccessibleDescription(text(u"文件类型"));
+    const auto nameByCaption = [](QPushButton* button) {
+        QString caption = button->text();
+        const qsizetype key = caption.lastIndexOf(u'&');
+        if (key >= 0 && key == caption.size() - 2) {
+            caption.truncate(key);
+        }
+        button->setAccessibleName(caption.remove(u'&'));
+    };
+    nameByCaption(m_cmdTrim);
+    nameByCaption(m_cmdExit);
+    connect(m_tabFunction, &QTabWidget::currentChanged, this, [this, nameByCaption] { nameByCaption(m_cmdTrim); });
 }
 
 } // namespace filarion::ui

@@ -76,6 +76,7 @@ private:
     void showMethod(std::optional<MethodField> focusTarget);
     QRadioButton* optionOf(engine::RenameMethod method) const;
     QLineEdit* fieldOf(MethodField field) const;
+    void setAccessibleNames();
 
     TwipsScale m_scale;
     DriveHandling m_drives;

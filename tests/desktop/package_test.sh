@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: builds filarion_3.00_amd64.deb with scripts/package, installs it
+# with apt-get, starts the installed program on a virtual display, waits for its window captioned Filarion,
+# then removes the package and whatever its installation brought in, and checks that the machine's package
+# list is as it was. Exit 77 (skipped) when not root, or when a filarion package is already installed,
+# which the test would otherwise remove.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+if [ "$(id -u)" -ne 0 ]; then
+    echo "package test: skipped, installing a package needs root"
+    exit 77
+fi
+if dpkg-query -W -f='${Status}' filarion 2>/dev/null | grep -q "install ok installed"; then
+    echo "package test: skipped, a filarion package is installed already"
+    exit 77
+fi
+
+bash "$root/scripts/package"
+deb=$root/build/package/filarion_3.00_amd64.deb
+work=$(mktemp -d)
+packages() { dpkg-query -W -f='${Package} ${Status}\n' | grep " installed$" | cut -d' ' -f1 | sort; }
+packages >"$work/before"
+
+cleanup() {
+    [ -z "${program:-}" ] || kill "$program" 2>/dev/null || true
+    [ -z "${server:-}" ] || kill "$server" 2>/dev/null || true
+    local added
+    added=$(packages | comm -13 "$work/before" - | tr '\n' ' ')
+    # shellcheck disable=SC2086 # one word per package
+    [ -z "$added" ] || apt-get purge -y -qq -o DPkg::Lock::Timeout=300 $added >/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+apt-get install -y -qq -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
+dpkg-query -W -f='${Depends}\n' filarion
+for needed in libqt6widgets6 fonts-wqy-microhei qt6-translations-l10n qt6-qpa-plugins; do
+    dpkg-query -W -f='${Depends}\n' filarion | grep -q "\b$needed\b" || { echo "no dependency on $needed"; exit 1; }
+done
+[ "$(command -v filarion)" = /usr/bin/filarion ]
+desktop-file-validate /usr/share/applications/org.filarion.Filarion.desktop
+
+# A virtual display that picks a free number itself (-displayfd): a display of another program, even one
+# outside a chroot (they share the abstract socket names), is never taken.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+server=$!
+for _ in $(seq 300); do
+    [ ! -s "$work/display" ] || break
+    sleep 0.1
+done
+display=:$(head -n 1 "$work/display")
+
+# The installed program, started as from the menu, in a folder of its own, with nothing of the build's
+# environment: its window must come up with the caption Filarion.
+(cd "$work" && exec env -i PATH=/usr/bin:/bin HOME="$work" LANG=C.UTF-8 DISPLAY="$display" filarion) &
+program=$!
+window=$(DISPLAY=$display timeout 120 xdotool search --sync --onlyvisible --name '^Filarion$' | head -n 1) || true
+owner=$([ -z "$window" ] || DISPLAY=$display xdotool getwindowpid "$window")
+kill "$program" "$server"
+wait "$program" "$server" || true
+if [ -z "$window" ] || [ "$owner" != "$program" ]; then
+    echo "no window captioned Filarion of the installed program"
+    exit 1
+fi
+program= server=
+echo "package test: the installed program shows its window: Filarion"
+
+apt-get purge -y -qq -o DPkg::Lock::Timeout=300 filarion >/dev/null
+if ! diff <(packages) "$work/before"; then
+    echo "the package list differs from the one before the test"
+    exit 1
+fi
+echo "package: ok"
