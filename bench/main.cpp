@@ -7,6 +7,7 @@
 #include "child_process.h"
 #include "floors.h"
 #include "inode_pool.h"
+#include "preview_bench.h"
 #include "scratch_folder.h"
 #include "stopwatch.h"
 #include "window_bench.h"
@@ -419,6 +420,7 @@ std::vector<Target> targets() {
     }
     list.push_back({Kind::PeakKb, kOurJob, 60.0 * 1024, {}});
     list.push_back({Kind::RatioToFloor, kWindowKeystroke, 1.50, {}});
+    list.push_back({Kind::MedianSeconds, kPreviewDialog, 1.0, {}});
     return list;
 }
 
@@ -472,6 +474,7 @@ int runBenchmarks(int argc, char* argv[]) {
         }
         if (options.groups.count("window") != 0) {
             benchWindow(report, pool, n, options.runs);
+            benchPreview(report, pool, n, options.runs);
         }
     }
     report.printTargets(targets());
