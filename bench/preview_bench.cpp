@@ -2,7 +2,6 @@
 
 #include "scratch_folder.h"
 #include "stopwatch.h"
-
 #include "ui/folder_list.h"
 #include "ui/main_window.h"
 #include "ui_core/volume_source.h"
@@ -18,7 +17,6 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -105,8 +103,8 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
                 shown.push_back(*paint.sample);
             }
             if (note.empty() && (!paint.sample || paint.rows != n)) {
-                note = "NOT DONE: the dialog showed " + std::to_string(paint.rows) + " of " + std::to_string(n) +
-                       " rows";
+                note =
+                    "NOT DONE: the dialog showed " + std::to_string(paint.rows) + " of " + std::to_string(n) + " rows";
             }
         }
     }

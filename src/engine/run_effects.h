@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringView>
-
 #include <cstdint>
 #include <system_error>
 

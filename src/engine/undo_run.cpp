@@ -95,9 +95,10 @@ UndoPlan planUndo(QStringView log, platform::FolderSnapshot& snapshot) {
             continue; // nothing was renamed
         }
         UndoStep step;
-        const LineReading reading = line.endsWith(QStringView(texts::kLineDone))
-                                        ? readDoneLine(line.chopped(QStringView(texts::kLineDone).size()), snapshot, step)
-                                        : LineReading::LeftAlone;
+        const LineReading reading =
+            line.endsWith(QStringView(texts::kLineDone))
+                ? readDoneLine(line.chopped(QStringView(texts::kLineDone).size()), snapshot, step)
+                : LineReading::LeftAlone;
         if (reading == LineReading::LeftAlone) {
             ++plan.leftAlone;
         } else if (reading == LineReading::Reversible) {

@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
-
 #include <system_error>
 
 namespace filarion::platform {

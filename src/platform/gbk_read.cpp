@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QStringDecoder>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -3,7 +3,6 @@
 #include "platform/folder_handle.h"
 
 #include <QString>
-
 #include <system_error>
 
 namespace filarion::platform {

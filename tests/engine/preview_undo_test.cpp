@@ -78,8 +78,12 @@ public:
     std::function<void()> beforeAnswer;
 };
 
-QString undoQuestion(qsizetype count) { return u"将把上次改名的 %1 个文件改回原名，是否继续？"_s.arg(count); }
-QString undoIncomplete(qsizetype count) { return u"有 %1 个文件未能改回原名，详见日记文件QuillmarkLog.txt！"_s.arg(count); }
+QString undoQuestion(qsizetype count) {
+    return u"将把上次改名的 %1 个文件改回原名，是否继续？"_s.arg(count);
+}
+QString undoIncomplete(qsizetype count) {
+    return u"有 %1 个文件未能改回原名，详见日记文件QuillmarkLog.txt！"_s.arg(count);
+}
 const QString kNothingToUndo = u"日记文件中没有可撤销的改名！"_s;
 
 // A random folder and request, small alphabets so that names collide, empty out and repeat.
@@ -94,8 +98,8 @@ RandomCase randomCase(std::mt19937& random) {
     const auto pick = [&random](const QStringList& from) { return from[int(random() % from.size())]; };
     static const QStringList pieces{u"a"_s, u"B"_s, u"b"_s, u"0"_s, u"1"_s, u"改名为"_s, u"照片"_s, u"x"_s, u"cad"_s};
     static const QStringList extensions{u".txt"_s, u".TXT"_s, u".jpg"_s, u""_s, u".cad"_s};
-    static const QStringList specials{u"prog.txt"_s, u"PROG.jpg"_s, kLog, u".cfg"_s, u"😀.txt"_s, u"a\u00E9.txt"_s,
-                                      QString(120, u'n') + u".txt"_s};
+    static const QStringList specials{
+        u"prog.txt"_s, u"PROG.jpg"_s, kLog, u".cfg"_s, u"😀.txt"_s, u"a\u00E9.txt"_s, QString(120, u'n') + u".txt"_s};
     RandomCase c;
     const int count = 2 + int(random() % 10);
     for (int k = 0; k < count; ++k) {
@@ -137,8 +141,9 @@ RandomCase randomCase(std::mt19937& random) {
     if (random() % 2 == 0) {
         const QString& name = c.created[int(random() % c.created.size())];
         const engine::RenameRequest& r = c.request;
-        const QString target = r.Method == engine::RenameMethod::Replace ? engine::replaceInNamePart(name, r.FindText, r.ReplaceText)
-                               : r.Method == engine::RenameMethod::Fill  ? r.FillText + name
+        const QString target = r.Method == engine::RenameMethod::Replace
+                                   ? engine::replaceInNamePart(name, r.FindText, r.ReplaceText)
+                               : r.Method == engine::RenameMethod::Fill ? r.FillText + name
                                : r.Method == engine::RenameMethod::Insert
                                    ? engine::insertNewName(name, r.InsertText, r.PositionText.toInt())
                                    : r.PrefixText + u"0.txt"_s;
@@ -326,46 +331,46 @@ const QString kOld = u"1/1/1 00:00:00 Quill Mark Log:"_s;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Undo,
-    ::testing::Values(
-        UndoCase{"OnlyTheLastRunAndInReverseOrder",
-                 {kOld, u"x.txt改名为y.txt！"_s, kOld, u"b.txt改名为c.txt！"_s, u"a.txt改名为b.txt！"_s},
-                 {u"b.txt"_s, u"c.txt"_s, u"y.txt"_s},
-                 {u"a.txt"_s, u"b.txt"_s, u"y.txt"_s},
-                 {u"b.txt改名为a.txt！"_s, u"c.txt改名为b.txt！"_s},
-                 {}},
-        UndoCase{"RefusalsAndSameNamesAreNoRenames",
-                 {kOld, u"a.txt改名为b.txt，因重名未执行！"_s, u"c改名为.txt，因非法未执行！"_s,
-                  u"d.txt改名为e.txt，因出错未执行！"_s, u"zet0.txt改名为zet0.txt！"_s},
-                 {u"a.txt"_s, u"b.txt"_s, u"zet0.txt"_s},
-                 {u"a.txt"_s, u"b.txt"_s, u"zet0.txt"_s},
-                 {},
-                 {kNothingToUndo}},
-        UndoCase{"NoHeaderNoRun", {u"a.txt改名为b.txt！"_s}, {u"b.txt"_s}, {u"b.txt"_s}, {}, {kNothingToUndo}},
-        UndoCase{"RenamedToInANameIsSplitWhereTheDiskAgrees",
-                 {kOld, u"改名为a.txt改名为b改名为.txt！"_s},
-                 {u"b改名为.txt"_s},
-                 {u"改名为a.txt"_s},
-                 {u"b改名为.txt改名为改名为a.txt！"_s},
-                 {}},
-        UndoCase{"TwoSplitsThatBothFitAreLeftAlone",
-                 {kOld, u"a改名为b改名为c！"_s, u"x改名为y！"_s},
-                 {u"c"_s, u"b改名为c"_s, u"y"_s},
-                 {u"c"_s, u"b改名为c"_s, u"x"_s},
-                 {u"y改名为x！"_s},
-                 {undoIncomplete(1)}},
-        UndoCase{"QuestionMarksAndTornLinesAreLeftAlone",
-                 {kOld, u"a?.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s, u"~e.txt改名为f.t"_s},
-                 {u"b.txt"_s, u"d.txt"_s, u"f.txt"_s},
-                 {u"b.txt"_s, u"c.txt"_s, u"f.txt"_s},
-                 {u"d.txt改名为c.txt！"_s},
-                 {undoIncomplete(2)}},
-        UndoCase{"AFileNoLongerThereOrAnOldNameTakenIsLeftAlone",
-                 {kOld, u"a.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s},
-                 {u"a.txt"_s, u"b.txt"_s},
-                 {u"a.txt"_s, u"b.txt"_s},
-                 {},
-                 {kNothingToUndo}}),
-    [](const ::testing::TestParamInfo<UndoCase>& info) { return std::string(info.param.label); });
+    ::testing::Values(UndoCase{"OnlyTheLastRunAndInReverseOrder",
+                               {kOld, u"x.txt改名为y.txt！"_s, kOld, u"b.txt改名为c.txt！"_s, u"a.txt改名为b.txt！"_s},
+                               {u"b.txt"_s, u"c.txt"_s, u"y.txt"_s},
+                               {u"a.txt"_s, u"b.txt"_s, u"y.txt"_s},
+                               {u"b.txt改名为a.txt！"_s, u"c.txt改名为b.txt！"_s},
+                               {}},
+                      UndoCase{"RefusalsAndSameNamesAreNoRenames",
+                               {kOld, u"a.txt改名为b.txt，因重名未执行！"_s, u"c改名为.txt，因非法未执行！"_s,
+                                u"d.txt改名为e.txt，因出错未执行！"_s, u"zet0.txt改名为zet0.txt！"_s},
+                               {u"a.txt"_s, u"b.txt"_s, u"zet0.txt"_s},
+                               {u"a.txt"_s, u"b.txt"_s, u"zet0.txt"_s},
+                               {},
+                               {kNothingToUndo}},
+                      UndoCase{
+                          "NoHeaderNoRun", {u"a.txt改名为b.txt！"_s}, {u"b.txt"_s}, {u"b.txt"_s}, {}, {kNothingToUndo}},
+                      UndoCase{"RenamedToInANameIsSplitWhereTheDiskAgrees",
+                               {kOld, u"改名为a.txt改名为b改名为.txt！"_s},
+                               {u"b改名为.txt"_s},
+                               {u"改名为a.txt"_s},
+                               {u"b改名为.txt改名为改名为a.txt！"_s},
+                               {}},
+                      UndoCase{"TwoSplitsThatBothFitAreLeftAlone",
+                               {kOld, u"a改名为b改名为c！"_s, u"x改名为y！"_s},
+                               {u"c"_s, u"b改名为c"_s, u"y"_s},
+                               {u"c"_s, u"b改名为c"_s, u"x"_s},
+                               {u"y改名为x！"_s},
+                               {undoIncomplete(1)}},
+                      UndoCase{"QuestionMarksAndTornLinesAreLeftAlone",
+                               {kOld, u"a?.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s, u"~e.txt改名为f.t"_s},
+                               {u"b.txt"_s, u"d.txt"_s, u"f.txt"_s},
+                               {u"b.txt"_s, u"c.txt"_s, u"f.txt"_s},
+                               {u"d.txt改名为c.txt！"_s},
+                               {undoIncomplete(2)}},
+                      UndoCase{"AFileNoLongerThereOrAnOldNameTakenIsLeftAlone",
+                               {kOld, u"a.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s},
+                               {u"a.txt"_s, u"b.txt"_s},
+                               {u"a.txt"_s, u"b.txt"_s},
+                               {},
+                               {kNothingToUndo}}),
+    [](const ::testing::TestParamInfo<UndoCase>& row) { return std::string(row.param.label); });
 
 TEST(UndoRun, NoKeepsEverythingAndTheLogRulesHold) {
     const TempFolder folder;
@@ -407,8 +412,7 @@ TEST(UndoRun, AnOldNameTakenAfterTheQuestionGetsTheTakenNamePathAndIsCounted) {
     services.beforeAnswer = [&] { folder.write(u"a.txt"_s, "newcomer"); };
     engine::UndoLastRun(folder.path(), services, fixedEnvironment());
     EXPECT_EQ(services.questions, QStringList{undoQuestion(2)});
-    EXPECT_EQ(services.messages,
-              (QStringList{takenMessage(u"b.txt"_s, u"a.txt"_s), undoIncomplete(1)}));
+    EXPECT_EQ(services.messages, (QStringList{takenMessage(u"b.txt"_s, u"a.txt"_s), undoIncomplete(1)}));
     EXPECT_EQ(folder.entries(), (QStringList{kLog, u"a.txt"_s, u"b.txt"_s, u"c.txt"_s}));
     EXPECT_EQ(folder.read(u"a.txt"_s), "newcomer");
     EXPECT_EQ(folder.read(kLog), expectedLog({u"a.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s}) +

@@ -162,7 +162,8 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
         const bool headed = gained.startsWith(header);
         if (headed) {
             at = header.size();
-            while (at < gained.size() && lined < qsizetype(steps.size()) && gained.sliced(at).startsWith(lines[lined])) {
+            while (at < gained.size() && lined < qsizetype(steps.size()) &&
+                   gained.sliced(at).startsWith(lines[lined])) {
                 at += lines[lined++].size();
             }
         }

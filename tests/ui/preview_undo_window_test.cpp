@@ -95,8 +95,7 @@ void openEntry(ui::frmMain& window, Way way, Qt::Key shortcutKey) {
     switch (way) {
     case Way::RightClick:
         // Through the window, as the system delivers it: the window turns a right click into the menu.
-        QTest::mouseClick(window.windowHandle(), Qt::RightButton, {},
-                          list->viewport()->mapTo(&window, QPoint(10, 5)));
+        QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, list->viewport()->mapTo(&window, QPoint(10, 5)));
         break;
     case Way::MenuKey:
         QTest::keyClick(list, Qt::Key_Menu);
@@ -186,8 +185,8 @@ void PreviewUndoWindowTest::previewShowsTheRunAndConfirmRunsIt() {
         QCOMPARE(boxes.seen.at(0).text, u"cad.JPG改名后为空名,故保留原名!"_s);
         QCOMPARE(boxes.seen.at(1).text, u"Imagecad.JPG改名后与Image.JPG同名,故保留原名!"_s);
         QVERIFY(!boxes.seen.at(1).windowEnabled);
-        QCOMPARE(folder.entries(), (QStringList{u"Image.JPG"_s, u"Imagecad.JPG"_s, kLog, u"auto.JPG"_s,
-                                                u"cad.JPG"_s, u"notes.txt"_s}));
+        QCOMPARE(folder.entries(),
+                 (QStringList{u"Image.JPG"_s, u"Imagecad.JPG"_s, kLog, u"auto.JPG"_s, u"cad.JPG"_s, u"notes.txt"_s}));
         const QByteArray log = folder.read(kLog);
         QCOMPARE(log.mid(log.indexOf("\r\n") + 2),
                  gbkLines({u"autocad.JPG改名为auto.JPG！"_s, u"cad.JPG改名为.JPG，因非法未执行！"_s,
