@@ -56,7 +56,7 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             file = isFileFollowingLinks(fd, name);
         }
-        m_entries.insert(QByteArray(name), file);
+        m_entries.emplace(QByteArray(name), file);
     }
     ::closedir(dir); // also closes fd
     return result;
@@ -71,33 +71,37 @@ RenameResult FolderSnapshot::rename(const QString& oldName, const QString& newNa
     if (!encodeEntryName(oldName, from) || !encodeEntryName(newName, to) || to.size() > m_longestName) {
         return RenameResult::Failed;
     }
-    const auto old = m_entries.constFind(from);
-    if (old == m_entries.cend()) {
+    const auto old = m_entries.find(from);
+    if (old == m_entries.end()) {
         return RenameResult::Failed; // the disk says ENOENT before it looks at the new name
     }
-    if (m_entries.contains(to)) {
+    if (m_entries.count(to) != 0) {
         return RenameResult::TargetExists;
     }
-    const bool file = old.value();
+    const bool file = old->second;
     m_entries.erase(old);
-    m_entries.insert(to, file);
+    m_entries.emplace(std::move(to), file);
     return RenameResult::Renamed;
 }
 
 bool FolderSnapshot::contains(const QString& name) const {
     QByteArray bytes;
-    return encodeEntryName(name, bytes) && m_entries.contains(bytes);
+    return encodeEntryName(name, bytes) && m_entries.count(bytes) != 0;
 }
 
 bool FolderSnapshot::isFile(const QString& name) const {
     QByteArray bytes;
-    return encodeEntryName(name, bytes) && m_entries.value(bytes, false);
+    if (!encodeEntryName(name, bytes)) {
+        return false;
+    }
+    const auto entry = m_entries.find(bytes);
+    return entry != m_entries.end() && entry->second;
 }
 
 void FolderSnapshot::addFile(const QString& name) {
     QByteArray bytes;
-    if (encodeEntryName(name, bytes) && !m_entries.contains(bytes)) {
-        m_entries.insert(bytes, true);
+    if (encodeEntryName(name, bytes)) {
+        m_entries.emplace(std::move(bytes), true);
     }
 }
 
