@@ -44,9 +44,9 @@ private:
 };
 
 // The window's side of a preview: messages are recorded, nothing is shown, nothing is asked.
-class RecordingServices final : public CommandServices {
+class PreviewServices final : public CommandServices {
 public:
-    explicit RecordingServices(QStringList& messages) : m_messages(messages) {}
+    explicit PreviewServices(QStringList& messages) : m_messages(messages) {}
 
     void showMessage(const QString& text) override { m_messages.push_back(text); }
     bool askYesNo(const QString& /*text*/) override { return false; }
@@ -84,7 +84,7 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
             IsSkippedEntry(row.oldName, environment.programName) ? PreviewResult::Skipped : PreviewResult::Unchanged;
     }
     PreviewEffects effects(snapshot, preview.rows);
-    RecordingServices services(preview.messages);
+    PreviewServices services(preview.messages);
     renameEntries(request, environment.programName, services, effects);
     return std::nullopt;
 }
