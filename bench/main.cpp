@@ -7,6 +7,7 @@
 #include "child_process.h"
 #include "floors.h"
 #include "inode_pool.h"
+#include "preview_bench.h"
 #include "scratch_folder.h"
 #include "stopwatch.h"
 #include "window_bench.h"
@@ -422,6 +423,7 @@ std::vector<Target> targets(const Options& options, int& leftOut) {
     all.push_back({"list", {Kind::PerFileScale, kMakeFileList, 1.20, {}}});
     all.push_back({"process", {Kind::PeakKb, kOurJob, 60.0 * 1024, {}}});
     all.push_back({"window", {Kind::RatioToFloor, kWindowKeystroke, 1.50, {}}});
+    all.push_back({"window", {Kind::MedianSeconds, kPreviewDialog, 1.0, {}}});
 
     std::vector<Target> list;
     for (auto& [group, target] : all) {
@@ -487,6 +489,7 @@ int runBenchmarks(int argc, char* argv[]) {
         }
         if (options.groups.count("window") != 0) {
             benchWindow(report, pool, n, options.runs);
+            benchPreview(report, pool, n, options.runs);
         }
     }
     int leftOut = 0;

@@ -3,15 +3,19 @@
 #include "ui/qt_translations.h"
 #include "ui_core/volume_source.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QIcon>
+#include <QLineEdit>
 #include <QTabWidget>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
 
 // Writes a picture of each tab and returns, for the screenshot script: <prefix>-rename.png and
-// <prefix>-list.png.
+// <prefix>-list.png; then <prefix>-preview.png, the rename preview of a replace in the shown folder.
 int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("TabFunction"));
     const std::pair<int, const char*> shots[] = {{0, "-rename.png"}, {1, "-list.png"}};
@@ -22,7 +26,18 @@ int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
             return 1;
         }
     }
-    return 0;
+    tabs->setCurrentIndex(0);
+    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceS"))->setText(QStringLiteral("照片"));
+    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceT"))->setText(QStringLiteral("西湖"));
+    bool saved = false;
+    QTimer::singleShot(500, &window, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            saved = dialog->grab().save(prefix + QLatin1String("-preview.png"));
+            dialog->reject();
+        }
+    });
+    window.findChild<QAction*>(QStringLiteral("actPreview"))->trigger();
+    return saved ? 0 : 1;
 }
 
 // The program's icon in every size of the icon theme, so that it stays sharp at any scale. The executable

@@ -1,5 +1,9 @@
 #include "engine/rename_context.h"
 
+#include "engine/fill_method.h"
+#include "engine/insert_method.h"
+#include "engine/prefix_method.h"
+#include "engine/replace_method.h"
 #include "engine/texts.h"
 #include "platform/file_rename.h"
 #include "platform/gbk_text.h"
@@ -23,27 +27,51 @@ QString joined(std::initializer_list<QStringView> parts) {
     return text;
 }
 
+using FileStep = void (*)(RenameContext&, int, const QString&);
+
+FileStep stepOf(RenameMethod method) {
+    switch (method) {
+    case RenameMethod::Replace:
+        return &RenameWithReplace;
+    case RenameMethod::Prefix:
+        return &RenameWithPrefix;
+    case RenameMethod::Fill:
+        return &RenameWithFill;
+    case RenameMethod::Insert:
+        return &RenameWithInsert;
+    }
+    return &RenameWithReplace;
+}
+
 } // namespace
 
+platform::RenameResult DiskEffects::rename(const QString& oldName, const QString& newName) {
+    return m_folder.rename(oldName, newName).result;
+}
+
+std::error_code DiskEffects::writeLine(const RunEvent& event) {
+    return m_log.writeLine(event.line);
+}
+
 RenameContext::RenameContext(const RenameRequest& request, const RunValues& values, CommandServices& services,
-                             platform::RenameFolder& folder, platform::GbkAppendFile& log)
-    : m_request(request), m_values(values), m_services(services), m_folder(folder), m_log(log) {}
+                             RunEffects& effects)
+    : m_request(request), m_values(values), m_services(services), m_effects(effects) {}
 
 void RenameContext::ApplyRename(const QString& oldName, const QString& newName) {
     if (m_stopped) {
         return;
     }
-    switch (m_folder.rename(oldName, newName).result) {
+    switch (m_effects.rename(oldName, newName)) {
     case platform::RenameResult::Renamed:
-        writeEventLine(oldName, newName, texts::kLineDone);
+        writeEventLine(EventKind::Done, oldName, newName, texts::kLineDone);
         break;
     case platform::RenameResult::TargetExists: {
         m_services.showMessage(joined({oldName, texts::kNameTakenBefore, newName, texts::kNameTakenAfter}));
-        writeEventLine(oldName, newName, texts::kLineNameTaken);
+        writeEventLine(EventKind::NameTaken, oldName, newName, texts::kLineNameTaken);
         break;
     }
     case platform::RenameResult::Failed:
-        writeEventLine(oldName, newName, texts::kLineFailed);
+        writeEventLine(EventKind::Failed, oldName, newName, texts::kLineFailed);
         break;
     }
 }
@@ -53,15 +81,32 @@ void RenameContext::refuseEmptyName(const QString& oldName, QStringView extensio
         return;
     }
     m_services.showMessage(joined({oldName, texts::kEmptyNameAfter}));
-    writeEventLine(oldName, extension, texts::kLineIllegal);
+    writeEventLine(EventKind::Illegal, oldName, extension, texts::kLineIllegal);
 }
 
-void RenameContext::writeEventLine(QStringView oldName, QStringView newName, QStringView ending) {
+void RenameContext::writeEventLine(EventKind kind, QStringView oldName, QStringView newName, QStringView ending) {
     m_line.resize(0); // keeps the capacity for the next line
     m_line.append(oldName).append(QStringView(texts::kRenamedTo)).append(newName).append(ending);
-    if (m_log.writeLine(m_line)) {
+    if (m_effects.writeLine({m_entry, kind, oldName, newName, m_line})) {
         m_stopped = true;
         m_services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
+    }
+}
+
+void renameEntries(const RenameRequest& request, QStringView programName, CommandServices& services,
+                   RunEffects& effects) {
+    const RunValues values = scanWorkingSet(request.Files, programName);
+    RenameContext run(request, values, services, effects);
+    const FileStep step = stepOf(request.Method);
+    ProgressTicker progress(services, values.count);
+    for (int i = 0; i < values.count && !run.stopped(); ++i) {
+        progress.tick(i);
+        const QString& name = request.Files[i];
+        if (IsSkippedEntry(name, programName)) {
+            continue;
+        }
+        run.beginEntry(i);
+        step(run, i, name);
     }
 }
 

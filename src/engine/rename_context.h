@@ -2,30 +2,30 @@
 
 #include "engine/command_services.h"
 #include "engine/rename_request.h"
+#include "engine/run_effects.h"
 #include "engine/run_values.h"
 
 #include <QString>
 #include <QStringView>
 
-namespace filarion::platform {
-class GbkAppendFile;
-class RenameFolder;
-} // namespace filarion::platform
-
 namespace filarion::engine {
 
-// What the per-file steps of one run share: the request, the pre-scan's values, the open folder and the
-// open rename log. It writes every event line, so no rename happens without its line: once a line
-// cannot be written, the user is told once and the context is stopped, and nothing more is renamed.
+// What the per-file steps of one run share: the request, the pre-scan's values and the run's effects (the
+// held folder and the open rename log, or a preview's snapshot). It writes every event line, so no rename
+// happens without its line: once a line cannot be written, the user is told once and the context is
+// stopped, and nothing more is renamed.
 class RenameContext {
 public:
     RenameContext(const RenameRequest& request, const RunValues& values, CommandServices& services,
-                  platform::RenameFolder& folder, platform::GbkAppendFile& log);
+                  RunEffects& effects);
     RenameContext(const RenameContext&) = delete;
     RenameContext& operator=(const RenameContext&) = delete;
 
     const RenameRequest& request() const { return m_request; }
     const RunValues& values() const { return m_values; }
+
+    // The entry of the working set whose step runs now; its events carry it.
+    void beginEntry(int i) { m_entry = i; }
 
     // True once a log line could not be written; the run must not rename anything after that.
     bool stopped() const { return m_stopped; }
@@ -40,15 +40,21 @@ public:
     void refuseEmptyName(const QString& oldName, QStringView extension);
 
 private:
-    void writeEventLine(QStringView oldName, QStringView newName, QStringView ending);
+    void writeEventLine(EventKind kind, QStringView oldName, QStringView newName, QStringView ending);
 
     const RenameRequest& m_request;
     const RunValues m_values;
     CommandServices& m_services;
-    platform::RenameFolder& m_folder;
-    platform::GbkAppendFile& m_log;
+    RunEffects& m_effects;
     QString m_line; // reused for every event line
+    int m_entry = -1;
     bool m_stopped = false;
 };
+
+// The walk of a run over its working set, after the log took the header: the pre-scan, then every entry in
+// list order, the progress bar moved for each, the skipped ones passed over and every other handed to the
+// selected method's step, until the context stops. A run and a preview both walk through here.
+void renameEntries(const RenameRequest& request, QStringView programName, CommandServices& services,
+                   RunEffects& effects);
 
 } // namespace filarion::engine

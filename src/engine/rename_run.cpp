@@ -1,12 +1,6 @@
 #include "engine/rename_run.h"
 
-#include "engine/fill_method.h"
-#include "engine/insert_method.h"
-#include "engine/name_helpers.h"
-#include "engine/prefix_method.h"
 #include "engine/rename_context.h"
-#include "engine/replace_method.h"
-#include "engine/run_values.h"
 #include "engine/texts.h"
 #include "platform/clock.h"
 #include "platform/file_rename.h"
@@ -14,26 +8,6 @@
 #include "platform/program_info.h"
 
 namespace filarion::engine {
-
-namespace {
-
-using FileStep = void (*)(RenameContext&, int, const QString&);
-
-FileStep stepOf(RenameMethod method) {
-    switch (method) {
-    case RenameMethod::Replace:
-        return &RenameWithReplace;
-    case RenameMethod::Prefix:
-        return &RenameWithPrefix;
-    case RenameMethod::Fill:
-        return &RenameWithFill;
-    case RenameMethod::Insert:
-        return &RenameWithInsert;
-    }
-    return &RenameWithReplace;
-}
-
-} // namespace
 
 RunEnvironment defaultRunEnvironment() {
     return {platform::programBaseName(), &platform::currentStamp};
@@ -64,19 +38,8 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
         return;
     }
     platform::RenameFolder renamer(folder);
-
-    const RunValues values = scanWorkingSet(request.Files, environment.programName);
-    RenameContext run(request, values, services, renamer, log);
-    const FileStep step = stepOf(request.Method);
-    ProgressTicker progress(services, values.count);
-    for (int i = 0; i < values.count && !run.stopped(); ++i) {
-        progress.tick(i);
-        const QString& name = request.Files[i];
-        if (IsSkippedEntry(name, environment.programName)) {
-            continue;
-        }
-        step(run, i, name);
-    }
+    DiskEffects effects(renamer, log);
+    renameEntries(request, environment.programName, services, effects);
     // Every line already went to the OS by its own write; closing has nothing left to lose.
     (void)log.close();
 }

@@ -23,4 +23,9 @@ inline constexpr char16_t kNameTakenAfter[] = u"同名,故保留原名!";
 inline constexpr char16_t kEmptyNameAfter[] = u"改名后为空名,故保留原名!";
 inline constexpr char16_t kLogNotWritable[] = u"无法写入日记文件QuillmarkLog.txt，未执行改名！";
 
+// The undo of the last run; %1 is a count in plain decimal.
+inline constexpr char16_t kUndoQuestion[] = u"将把上次改名的 %1 个文件改回原名，是否继续？";
+inline constexpr char16_t kNothingToUndo[] = u"日记文件中没有可撤销的改名！";
+inline constexpr char16_t kUndoIncomplete[] = u"有 %1 个文件未能改回原名，详见日记文件QuillmarkLog.txt！";
+
 } // namespace filarion::engine::texts

@@ -1,15 +1,19 @@
 #include "ui/main_window.h"
 
+#include "engine/rename_preview.h"
 #include "engine/rename_run.h"
+#include "engine/undo_run.h"
 #include "listing/file_list_export.h"
 #include "platform/program_info.h"
 #include "platform/volumes.h"
 #include "ui_core/command_dispatch.h"
 #include "ui_core/file_list_model.h"
 #include "ui/folder_list.h"
+#include "ui/preview_dialog.h"
 #include "ui_core/texts.h"
 #include "ui/window_services.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -118,6 +123,7 @@ frmMain::frmMain(const VolumeSource& volumes, QWidget* parent)
     m_services = std::make_unique<WindowServices>(*this, *m_proCourse, [this] { m_files.refresh(); });
     setFocusOrder();
     connectHandlers();
+    buildFileListMenu();
     Form_Load();
     setAccessibleNames();
     m_cmdTrim->setFocus(Qt::OtherFocusReason);
@@ -432,6 +438,10 @@ void frmMain::methodField_GotFocus(MethodField field) {
 }
 
 void frmMain::RenameFiles() {
+    engine::RenameFiles(renameRequest(), *m_services, engine::defaultRunEnvironment());
+}
+
+engine::RenameRequest frmMain::renameRequest() const {
     engine::RenameRequest request;
     request.Method = m_coupling.method();
     request.FindText = m_txtReplaceS->text();
@@ -442,7 +452,57 @@ void frmMain::RenameFiles() {
     request.PositionText = m_txtPosition->text();
     request.Folder = m_set.folder();
     request.Files = m_set.names();
-    engine::RenameFiles(request, *m_services, engine::defaultRunEnvironment());
+    return request;
+}
+
+void frmMain::buildFileListMenu() {
+    m_actPreview = new QAction(text(texts::kMenuPreview), m_filTrim);
+    m_actPreview->setObjectName(u"actPreview"_s);
+    m_actPreview->setShortcut(QKeySequence(Qt::ALT | Qt::Key_P));
+    m_actUndo = new QAction(text(texts::kMenuUndo), m_filTrim);
+    m_actUndo->setObjectName(u"actUndo"_s);
+    m_actUndo->setShortcut(QKeySequence(Qt::ALT | Qt::Key_U));
+    for (QAction* action : {m_actPreview, m_actUndo}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        m_filTrim->addAction(action);
+    }
+    connect(m_actPreview, &QAction::triggered, this, [this] { previewRename(); });
+    connect(m_actUndo, &QAction::triggered, this, [this] { undoLastRun(); });
+    m_filTrim->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_filTrim->setToolTip(text(texts::kFileListTip));
+    // The Menu key and Shift+F10 open the menu from the keyboard, at the current entry.
+    auto* menuKey = new QShortcut(m_filTrim);
+    menuKey->setKeys({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    menuKey->setContext(Qt::WidgetShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        const QRect current = m_filTrim->visualRect(m_filTrim->currentIndex());
+        const QPoint at = current.isValid() ? current.center() : QPoint(0, 0);
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, at, m_filTrim->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(m_filTrim->viewport(), &event);
+    });
+}
+
+// The rename command's inputs, checked as the command checks them, then the dialog over the computed rows.
+void frmMain::previewRename() {
+    if (m_set.count() == 0) {
+        m_services->showMessage(text(texts::kNoFiles));
+        return;
+    }
+    engine::RenamePreview preview;
+    if (const std::optional<QString> message =
+            engine::previewRename(renameRequest(), preview, engine::defaultRunEnvironment())) {
+        m_services->showMessage(*message);
+        return;
+    }
+    PreviewDialog dialog(std::move(preview), this);
+    // The modal dialog keeps the inputs as they were read: the run takes the same ones.
+    if (dialog.exec() == QDialog::Accepted) {
+        RenameFiles();
+    }
+}
+
+void frmMain::undoLastRun() {
+    engine::UndoLastRun(m_set.folder(), *m_services, engine::defaultRunEnvironment());
 }
 
 void frmMain::MakeFileList() {

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <memory>
 
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -71,6 +72,13 @@ private:
     void RenameFiles();
     void MakeFileList();
 
+    // The file list's context menu (right click, the Menu key, Shift+F10) and its window-wide shortcuts
+    // Alt+P and Alt+U, which no caption of the window uses as its access key.
+    void buildFileListMenu();
+    engine::RenameRequest renameRequest() const;
+    void previewRename();
+    void undoLastRun();
+
     void notePatternBoxLeft(QEvent* event);
     void selectDrive(const QString& root);
     void showMethod(std::optional<MethodField> focusTarget);
@@ -115,6 +123,9 @@ private:
     QLineEdit* m_txtName = nullptr;
     QRadioButton* m_optPostfix = nullptr;
     QRadioButton* m_optNo = nullptr;
+
+    QAction* m_actPreview = nullptr;
+    QAction* m_actUndo = nullptr;
 };
 
 } // namespace filarion::ui

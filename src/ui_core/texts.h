@@ -31,6 +31,25 @@ inline constexpr char16_t kStartPattern[] = u"*.JPG";
 
 inline constexpr char16_t kNoFiles[] = u"文件夹内没有可执行文件！";
 
+// The file list's context menu, its tooltip, and the rename preview dialog. %1 to %4 are counts.
+inline constexpr char16_t kMenuPreview[] = u"预览改名(&P)…";
+inline constexpr char16_t kMenuUndo[] = u"撤销上次改名(&U)…";
+inline constexpr char16_t kFileListTip[] = u"右键：预览改名、撤销上次改名";
+inline constexpr char16_t kPreviewCaption[] = u"改名预览";
+inline constexpr char16_t kPreviewOldName[] = u"原文件名";
+inline constexpr char16_t kPreviewNewName[] = u"新文件名";
+inline constexpr char16_t kPreviewResult[] = u"结果";
+inline constexpr char16_t kPreviewCount[] = u"共 %1 个文件：改名 %2 个，保留原名 %3 个，跳过 %4 个";
+inline constexpr char16_t kPreviewConfirm[] = u"确认改名(&N)";
+inline constexpr char16_t kPreviewClose[] = u"关闭";
+inline constexpr char16_t kResultRenamed[] = u"改名";
+inline constexpr char16_t kResultUnchanged[] = u"不变";
+inline constexpr char16_t kResultSameName[] = u"名称相同";
+inline constexpr char16_t kResultSkipped[] = u"跳过";
+inline constexpr char16_t kResultNameTaken[] = u"重名，保留原名";
+inline constexpr char16_t kResultEmptyName[] = u"改名后为空名，保留原名";
+inline constexpr char16_t kResultRefused[] = u"无法改名";
+
 // The help box's text: 23 lines, each ending in CR LF.
 inline constexpr char16_t kHelpText[] =
     u"一、功能：\r\n"

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/file_rename.h"
+
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <system_error>
+
+namespace filarion::platform {
+class GbkAppendFile;
+class RenameFolder;
+} // namespace filarion::platform
+
+namespace filarion::engine {
+
+// The kinds of event line, by their ending.
+enum class EventKind : std::uint8_t {
+    Done,      // "！": renamed, or a new name identical to the old one
+    NameTaken, // "，因重名未执行！"
+    Illegal,   // "，因非法未执行！": the replace method's empty name part
+    Failed,    // "，因出错未执行！"
+};
+
+// One event line of a run and what it tells: the entry of the working set it belongs to, its kind and its
+// two names; line is the whole line as the log receives it.
+struct RunEvent {
+    int entry = -1;
+    EventKind kind = EventKind::Done;
+    QStringView oldName;
+    QStringView newName;
+    QStringView line;
+};
+
+// The two things a run does to the world: rename within the working folder and append a line to the rename
+// log. A run has them done on the disk; a preview plays them on a snapshot of the folder and records them.
+// Everything else (the pre-scan, the methods, the messages and their order) is one code path for both.
+class RunEffects {
+public:
+    virtual ~RunEffects() = default;
+
+    // Renames oldName to newName within the working folder, never replacing an entry; identical names succeed
+    // without touching anything.
+    virtual platform::RenameResult rename(const QString& oldName, const QString& newName) = 0;
+    // Appends the event's line to the log; an error when the line did not reach the OS whole.
+    virtual std::error_code writeLine(const RunEvent& event) = 0;
+};
+
+// The effects of a real run: the held folder's no-replace rename and the open rename log.
+class DiskEffects final : public RunEffects {
+public:
+    DiskEffects(platform::RenameFolder& folder, platform::GbkAppendFile& log) : m_folder(folder), m_log(log) {}
+
+    platform::RenameResult rename(const QString& oldName, const QString& newName) override;
+    std::error_code writeLine(const RunEvent& event) override;
+
+private:
+    platform::RenameFolder& m_folder;
+    platform::GbkAppendFile& m_log;
+};
+
+} // namespace filarion::engine

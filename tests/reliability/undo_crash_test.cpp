@@ -1,0 +1,217 @@
+// The undo of the last run killed with SIGKILL at random moments: each undo takes back the run before it, so
+// the kills fall on undos, and on undos of killed undos. Afterwards, every time: no file is lost or doubled,
+// each is under its old or its new name, and the log tells which.
+
+#include "engine/rename_run.h"
+#include "engine/undo_run.h"
+#include "platform/gbk_text.h"
+#include "reliability_support.h"
+#include "support/engine_run.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <QStringDecoder>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace filarion::test {
+namespace {
+using namespace Qt::StringLiterals;
+
+#if defined(__SANITIZE_ADDRESS__)
+#define FILARION_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FILARION_UNDER_ASAN 1
+#endif
+#endif
+
+#ifdef FILARION_UNDER_ASAN
+constexpr int kFiles = 10000; // the sanitizer makes every step slower; the kills stay as many
+#else
+constexpr int kFiles = 20000;
+#endif
+constexpr int kKills = 50;
+constexpr int kMaxTrials = 120;
+
+qint64 sizeOf(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : 0;
+}
+
+// Kills the child once the file at the path has grown to the given size, or at once when it has ended
+// already. True when the kill is what ended it.
+bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size) {
+    int status = 0;
+    while (sizeOf(path) < size) {
+        if (::waitpid(child, &status, WNOHANG) == child) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    ::kill(child, SIGKILL);
+    return waitChild(child) == 128 + SIGKILL;
+}
+
+struct Step {
+    QString current;
+    QString former;
+};
+
+// What an undo of the log must do, read here on its own: the done lines after the last header, last first.
+// Every name of this test is plain, so each line splits one way only.
+std::vector<Step> expectedSteps(const QByteArray& log) {
+    const QString text = QStringDecoder("GBK").decode(log);
+    QStringList lines = text.split(u"\r\n"_s);
+    lines.removeLast(); // what follows the last line end: nothing, or a torn line
+    qsizetype first = 0;
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        if (lines[i].endsWith(u" Quill Mark Log:"_s)) {
+            first = i + 1;
+            break;
+        }
+    }
+    std::vector<Step> steps;
+    for (qsizetype i = lines.size() - 1; i >= first; --i) {
+        const QStringList names = lines[i].chopped(1).split(u"改名为"_s);
+        steps.push_back({names.at(1), names.at(0)});
+    }
+    return steps;
+}
+
+TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
+    const TempFolder folder;
+    const QByteArray root = QFile::encodeName(folder.path()) + '/';
+    const QByteArray logPath = root + "QuillmarkLog.txt";
+    QHash<QString, QByteArray> contentOf; // by present name
+    for (int k = 0; k < kFiles; ++k) {
+        const QString name = u"f_%1.dat"_s.arg(k, 5, 10, QChar(u'0'));
+        const QByteArray content = "file " + QByteArray::number(k) + '\n';
+        ASSERT_TRUE(createExclusive(root + QFile::encodeName(name), content));
+        contentOf.insert(name, content);
+    }
+    // A run for the undos to take back: every present name gets an "r" in front. Needed at the start, and
+    // again when a kill left an undo with its header but no line: that empty run is then the last one.
+    int runs = 0;
+    const auto runAgain = [&] {
+        engine::RenameRequest run = insertRequest(u"r"_s, u"0"_s);
+        run.Folder = folder.path();
+        run.Files = readWorkingSet(folder.path(), u"*.dat"_s);
+        SilentServices services;
+        engine::RenameFiles(run, services, fixedEnvironment());
+        QHash<QString, QByteArray> renamed;
+        for (auto it = contentOf.cbegin(); it != contentOf.cend(); ++it) {
+            renamed.insert(u"r"_s + it.key(), it.value());
+        }
+        contentOf = std::move(renamed);
+        ++runs;
+    };
+    runAgain();
+    platform::GbkEncoder encoder;
+    const QByteArray header = encoder.encode(headerLine()) + "\r\n";
+    std::mt19937 random(24680U);
+    QByteArray log = readBytes(logPath).value_or(QByteArray());
+    int kills = 0;
+    int completed = 0;
+    int renamesWithoutLine = 0;
+    qint64 undoneInAll = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int trial = 0; kills < kKills && trial < kMaxTrials; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        std::vector<Step> steps = expectedSteps(log);
+        if (steps.empty()) {
+            runAgain();
+            log = readBytes(logPath).value_or(QByteArray());
+            steps = expectedSteps(log);
+            ASSERT_EQ(steps.size(), std::size_t(kFiles));
+        }
+        std::vector<QByteArray> lines;
+        lines.reserve(steps.size());
+        qint64 fullSize = header.size();
+        for (const Step& step : steps) {
+            lines.push_back(encoder.encode(doneLine(step.current, step.former)) + "\r\n");
+            fullSize += lines.back().size();
+        }
+
+        const pid_t child = startChild([&] {
+            SilentServices services; // answers the question with Yes
+            engine::UndoLastRun(folder.path(), services, fixedEnvironment());
+            return 0;
+        });
+        const qint64 killAt = log.size() + static_cast<qint64>(random() % static_cast<unsigned>(fullSize));
+        if (killWhenGrown(child, logPath, killAt)) {
+            ++kills;
+        } else {
+            ++completed;
+        }
+
+        // The log only grew, by the header and the lines of the first steps in order; the last may be torn.
+        const QByteArray now = readBytes(logPath).value_or(QByteArray());
+        ASSERT_TRUE(now.startsWith(log)) << "the log lost bytes it held";
+        const QByteArrayView gained = QByteArrayView(now).sliced(log.size());
+        qsizetype at = 0;
+        qsizetype lined = 0;
+        const bool headed = gained.startsWith(header);
+        if (headed) {
+            at = header.size();
+            while (at < gained.size() && lined < qsizetype(steps.size()) &&
+                   gained.sliced(at).startsWith(lines[lined])) {
+                at += lines[lined++].size();
+            }
+        }
+        // A kill between two pages of one write can tear the last line; the part that is there is its start.
+        const bool torn = at < gained.size();
+        if (torn) {
+            ASSERT_LT(lined, qsizetype(steps.size())) << "bytes in the log after the undo's last line";
+            const QByteArray& expected = headed ? lines[std::size_t(lined)] : header;
+            ASSERT_TRUE(expected.startsWith(gained.sliced(at))) << "bytes in the log that name no rename";
+        }
+
+        // Every file once, under its old or its new name, with its own bytes; nothing else in the folder.
+        QSet<QByteArray> present;
+        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
+            present.insert(entry);
+        }
+        ASSERT_EQ(present.size(), kFiles + 1);
+        qsizetype undone = 0;
+        QHash<QString, QByteArray> next = contentOf;
+        for (qsizetype i = 0; i < qsizetype(steps.size()); ++i) {
+            const Step& step = steps[std::size_t(i)];
+            const bool atCurrent = present.contains(QFile::encodeName(step.current));
+            const bool atFormer = present.contains(QFile::encodeName(step.former));
+            ASSERT_NE(atCurrent, atFormer) << step.current.toStdString();
+            if (atFormer) {
+                ASSERT_EQ(i, undone) << "taken back out of order";
+                ++undone;
+                next.insert(step.former, next.take(step.current));
+                ASSERT_EQ(readBytes(root + QFile::encodeName(step.former)), next.value(step.former));
+            }
+        }
+        ASSERT_TRUE(undone == lined || undone == lined + 1) << undone << " taken back, " << lined << " lines";
+        ASSERT_TRUE(!torn || !headed || undone == lined + 1) << "a torn line of a rename that did not happen";
+        renamesWithoutLine += static_cast<int>(undone - lined);
+        undoneInAll += undone;
+        contentOf = std::move(next);
+        log = now;
+    }
+    // Whatever the kills left, every file is there with its bytes.
+    for (auto it = contentOf.cbegin(); it != contentOf.cend(); ++it) {
+        ASSERT_EQ(readBytes(root + QFile::encodeName(it.key())), it.value()) << it.key().toStdString();
+    }
+    EXPECT_GE(kills, kKills);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("[ crash    ] undo of %d files: %d kills survived, %d undos ended first, %lld renames taken back, %d "
+                "without their line, %d runs to take back, %.1f s\n",
+                kFiles, kills, completed, static_cast<long long>(undoneInAll), renamesWithoutLine, runs, seconds);
+}
+
+} // namespace
+} // namespace filarion::test
