@@ -71,8 +71,7 @@ BenchReport::Ratio BenchReport::ratio(const std::string& name, const std::string
     if (a == nullptr || b == nullptr || b->stats.median <= 0) {
         return {};
     }
-    return {a->stats.median / b->stats.median,
-            b->stats.cpuMedian > 0 ? a->stats.cpuMedian / b->stats.cpuMedian : 0};
+    return {a->stats.median / b->stats.median, b->stats.cpuMedian > 0 ? a->stats.cpuMedian / b->stats.cpuMedian : 0};
 }
 
 double BenchReport::perFileScale(const std::string& name, int n) const {
@@ -98,8 +97,8 @@ int BenchReport::largestN() const {
     return largest;
 }
 
-void BenchReport::add(const std::string& name, int n, const std::vector<Sample>& samples,
-                      const std::string& floorName, const std::string& note) {
+void BenchReport::add(const std::string& name, int n, const std::vector<Sample>& samples, const std::string& floorName,
+                      const std::string& note) {
     Entry entry;
     entry.name = name;
     entry.n = n;
@@ -228,8 +227,8 @@ int BenchReport::printTargets(const std::vector<Target>& targets) const {
             std::printf("  %-66s %10.3f %-10s (limit %g)  met\n", what.c_str(), measured.wall, cpu.c_str(),
                         target.limit);
         } else {
-            std::printf("  %-66s %10.3f %-10s (limit %g)  MISSED by %.0f%%\n", what.c_str(), measured.wall,
-                        cpu.c_str(), target.limit, (measured.wall / target.limit - 1) * 100);
+            std::printf("  %-66s %10.3f %-10s (limit %g)  MISSED by %.0f%%\n", what.c_str(), measured.wall, cpu.c_str(),
+                        target.limit, (measured.wall / target.limit - 1) * 100);
         }
     }
     std::fflush(stdout);

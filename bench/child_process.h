@@ -9,7 +9,7 @@ namespace filarion::bench {
 struct ChildRun {
     double seconds = 0;
     double cpuSeconds = 0; // user and system time of the child and the children it waited for
-    int exitCode = -1;    // -1 when it did not exit normally
+    int exitCode = -1;     // -1 when it did not exit normally
 };
 
 // Runs the program (searched in PATH when it has no slash) in the folder, standard input and output

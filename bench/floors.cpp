@@ -54,7 +54,8 @@ bool wildcardBytes(const char* pattern, std::size_t patternSize, const char* nam
     bool haveStar = false;
     while (n < nameSize) {
         const auto c = kLower[static_cast<unsigned char>(name[n])];
-        if (p < patternSize && pattern[p] != '*' && (pattern[p] == '?' || static_cast<unsigned char>(pattern[p]) == c)) {
+        if (p < patternSize && pattern[p] != '*' &&
+            (pattern[p] == '?' || static_cast<unsigned char>(pattern[p]) == c)) {
             ++p;
             ++n;
         } else if (p < patternSize && pattern[p] == '*') {

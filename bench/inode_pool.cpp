@@ -16,7 +16,9 @@ namespace filarion::bench {
 namespace {
 
 // The files the jobs write into; they are deleted rather than reused, so pool files stay empty.
-bool isWrittenByAJob(const std::string& name) { return name == "QuillmarkLog.txt" || name == "list.txt"; }
+bool isWrittenByAJob(const std::string& name) {
+    return name == "QuillmarkLog.txt" || name == "list.txt";
+}
 
 int openFolder(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

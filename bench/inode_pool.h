@@ -48,7 +48,7 @@ private:
 
     std::string m_base;
     Source m_home;
-    std::vector<Source> m_taken; // drained last in, first out
+    std::vector<Source> m_taken;          // drained last in, first out
     std::vector<std::string> m_homeSpare; // names known to be free at home
     unsigned m_nextHomeName = 0;
 };

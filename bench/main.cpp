@@ -5,21 +5,19 @@
 #include "bench_report.h"
 #include "bench_services.h"
 #include "child_process.h"
+#include "engine/rename_run.h"
 #include "floors.h"
 #include "inode_pool.h"
+#include "listing/file_list_export.h"
 #include "preview_bench.h"
 #include "scratch_folder.h"
 #include "stopwatch.h"
-#include "window_bench.h"
-
-#include "engine/rename_run.h"
-#include "listing/file_list_export.h"
 #include "ui_core/working_set.h"
+#include "window_bench.h"
 
 #include <QFile>
 #include <QString>
 #include <QStringList>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -60,7 +58,9 @@ struct Options {
     std::set<std::string> groups{"rename", "process", "list", "window"};
 };
 
-QString qtPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString qtPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 std::string readWhole(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -299,9 +299,9 @@ void benchProcesses(BenchReport& report, InodePool& pool, const Options& options
     if (!perl.empty()) {
         // The names reach one perl process on its standard input: 100,000 names do not fit on one
         // command line.
-        cases.push_back(processCase(
-            kPerlRename, {"/bin/sh", "-c", "find . -maxdepth 1 -type f -print0 | " + perl + " -0 's/cad/zet/'"},
-            false));
+        cases.push_back(
+            processCase(kPerlRename,
+                        {"/bin/sh", "-c", "find . -maxdepth 1 -type f -print0 | " + perl + " -0 's/cad/zet/'"}, false));
     }
     if (!mmv.empty()) {
         cases.push_back(processCase(kMmv, {mmv, "*cad*", "#1zet#2"}, false));

@@ -51,7 +51,9 @@ ScratchFolder::ScratchFolder(InodePool& pool, NameShape shape, int count) : Scra
     ::close(dirFd);
 }
 
-ScratchFolder::~ScratchFolder() { m_pool.takeBack(m_path); }
+ScratchFolder::~ScratchFolder() {
+    m_pool.takeBack(m_path);
+}
 
 std::vector<std::string> ScratchFolder::entries() const {
     std::vector<std::string> names;

@@ -3,7 +3,6 @@
 #include "child_process.h"
 #include "scratch_folder.h"
 #include "stopwatch.h"
-
 #include "ui/folder_list.h"
 #include "ui/main_window.h"
 #include "ui_core/texts.h"
@@ -20,7 +19,6 @@
 #include <QListView>
 #include <QTest>
 #include <QTimer>
-
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -36,7 +34,9 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-QString qtPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString qtPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 double cpuSecondsNow() {
     timespec now{};

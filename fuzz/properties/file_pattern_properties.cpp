@@ -22,7 +22,6 @@ bool matchesName(const FilePattern& pattern, QStringView name) {
     return pattern.matchesFolded(folded);
 }
 
-
 // Longest texts a check takes: long enough for every interesting shape, short enough that the
 // quadratic reference below stays cheap. A slow matcher still shows through libFuzzer's -timeout.
 constexpr qsizetype kMaxPattern = 48;
@@ -156,7 +155,8 @@ QString checkFilePattern(const QString& pattern, const QString& name, unsigned l
             return failure(u"a pattern without wildcards does not match just its own name"_s, literal, name);
         }
         const QString literalVariant = letterCaseVariant(literal, letterCaseSeed);
-        if (QString::compare(literalVariant, literal, Qt::CaseInsensitive) == 0 && !matchesName(exact, literalVariant)) {
+        if (QString::compare(literalVariant, literal, Qt::CaseInsensitive) == 0 &&
+            !matchesName(exact, literalVariant)) {
             return failure(u"a pattern equal to the name does not match it in another letter case"_s, literal,
                            literalVariant);
         }

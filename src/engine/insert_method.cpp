@@ -4,7 +4,6 @@
 #include "engine/rename_context.h"
 #include "engine/rename_request.h"
 
-
 namespace filarion::engine {
 
 QString insertNewName(QStringView name, QStringView insertText, int position) {

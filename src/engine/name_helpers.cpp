@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QDir>
-
 #include <algorithm>
 #include <array>
 

@@ -3,7 +3,6 @@
 #include "engine/name_helpers.h"
 #include "engine/rename_context.h"
 
-
 namespace filarion::engine {
 
 namespace {

@@ -7,9 +7,13 @@ namespace filarion::engine {
 
 namespace {
 
-bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
 
-QString text(const char16_t* literal) { return QString::fromUtf16(literal); }
+QString text(const char16_t* literal) {
+    return QString::fromUtf16(literal);
+}
 
 } // namespace
 

@@ -4,7 +4,6 @@
 #include "engine/rename_request.h"
 
 #include <QString>
-
 #include <functional>
 
 namespace filarion::engine {

@@ -67,8 +67,7 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
     // held gets no question and fails the writing.
     platform::FolderHandle folder;
     (void)folder.open(request.folder);
-    if (isReplaceable(folder, name) &&
-        !services.askYesNo(name + QString::fromUtf16(texts::kOverwriteQuestionEnd))) {
+    if (isReplaceable(folder, name) && !services.askYesNo(name + QString::fromUtf16(texts::kOverwriteQuestionEnd))) {
         return;
     }
 

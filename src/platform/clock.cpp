@@ -36,6 +36,8 @@ QString formatStamp(const QDateTime& moment) {
            locale.toString(moment.time(), timeFormatWithSeconds(locale));
 }
 
-QString currentStamp() { return formatStamp(QDateTime::currentDateTime()); }
+QString currentStamp() {
+    return formatStamp(QDateTime::currentDateTime());
+}
 
 } // namespace filarion::platform

@@ -3,7 +3,6 @@
 #include "platform/folder_handle.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <system_error>
 

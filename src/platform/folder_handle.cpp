@@ -1,7 +1,6 @@
 #include "platform/folder_handle.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +8,9 @@
 
 namespace filarion::platform {
 
-FolderHandle::~FolderHandle() { close(); }
+FolderHandle::~FolderHandle() {
+    close();
+}
 
 std::error_code FolderHandle::open(const QString& folder) {
     close();

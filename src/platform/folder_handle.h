@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <system_error>
 
 namespace filarion::platform {

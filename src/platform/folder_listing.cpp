@@ -1,7 +1,6 @@
 #include "platform/folder_listing.h"
 
 #include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -109,6 +108,5 @@ std::error_code listFolder(const QString& folder, ListFilter filter, const Entry
     ::closedir(dir); // also closes dirFd
     return result;
 }
-
 
 } // namespace filarion::platform

@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QRandomGenerator>
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -23,9 +22,9 @@ QStringEncoder makeGbkEncoder() {
 bool isLeftOutByConverter(char32_t c) {
     return c == 0x00AD || c == 0x034F || c == 0x061C || (c >= 0x115F && c <= 0x1160) || (c >= 0x17B4 && c <= 0x17B5) ||
            (c >= 0x180B && c <= 0x180F) || (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2060 && c <= 0x206F) || c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF ||
-           c == 0xFFA0 || (c >= 0xFFF0 && c <= 0xFFF8) || (c >= 0x1BCA0 && c <= 0x1BCA3) ||
-           (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0000 && c <= 0xE0FFF);
+           (c >= 0x2060 && c <= 0x206F) || c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF || c == 0xFFA0 ||
+           (c >= 0xFFF0 && c <= 0xFFF8) || (c >= 0x1BCA0 && c <= 0x1BCA3) || (c >= 0x1D173 && c <= 0x1D17A) ||
+           (c >= 0xE0000 && c <= 0xE0FFF);
 }
 
 // The number of code units of the character at i; negative when the converter would not write it as
@@ -164,7 +163,9 @@ QByteArray temporaryNameFor(const QByteArray& name) {
 
 } // namespace
 
-GbkAppendFile::~GbkAppendFile() { close(); }
+GbkAppendFile::~GbkAppendFile() {
+    close();
+}
 
 std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& name) {
     close();
@@ -228,7 +229,9 @@ GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name) : m_fo
     }
 }
 
-GbkSaveFile::~GbkSaveFile() { discard(); }
+GbkSaveFile::~GbkSaveFile() {
+    discard();
+}
 
 std::error_code GbkSaveFile::open() {
     letWritesFailBeyondTheSizeLimit();

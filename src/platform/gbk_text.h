@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringEncoder>
-
 #include <memory>
 #include <system_error>
 

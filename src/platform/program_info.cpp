@@ -1,7 +1,6 @@
 #include "platform/program_info.h"
 
 #include <QFile>
-
 #include <climits>
 #include <unistd.h>
 

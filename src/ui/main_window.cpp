@@ -6,12 +6,12 @@
 #include "listing/file_list_export.h"
 #include "platform/program_info.h"
 #include "platform/volumes.h"
-#include "ui_core/command_dispatch.h"
-#include "ui_core/file_list_model.h"
 #include "ui/folder_list.h"
 #include "ui/preview_dialog.h"
-#include "ui_core/texts.h"
 #include "ui/window_services.h"
+#include "ui_core/command_dispatch.h"
+#include "ui_core/file_list_model.h"
+#include "ui_core/texts.h"
 
 #include <QAction>
 #include <QApplication>

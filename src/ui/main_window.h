@@ -1,9 +1,9 @@
 #pragma once
 
+#include "ui/twips.h"
 #include "ui_core/drive_handling.h"
 #include "ui_core/file_list_model.h"
 #include "ui_core/method_coupling.h"
-#include "ui/twips.h"
 #include "ui_core/working_set.h"
 
 #include <QWidget>

@@ -51,6 +51,8 @@ inline constexpr char16_t kResultEmptyName[] = u"改名后为空名，保留原�
 inline constexpr char16_t kResultRefused[] = u"无法改名";
 
 // The help box's text: 23 lines, each ending in CR LF.
+// One source line per line of the help text, however long: the format check leaves it as it is.
+// clang-format off
 inline constexpr char16_t kHelpText[] =
     u"一、功能：\r\n"
     u"  1.对同一文件夹内的大批量的文件进行一次性改名；\r\n"
@@ -75,5 +77,6 @@ inline constexpr char16_t kHelpText[] =
     u"  5.顺序编号改名时，按原文件排名次序进行；\r\n"
     u"  6.目标文件夹内自动生成日记文件QuillmarkLog.txt，记录改名历史；\r\n"
     u"  7.改名不可恢复；\r\n";
+// clang-format on
 
 } // namespace filarion::ui::texts

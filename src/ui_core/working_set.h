@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <system_error>
 
 namespace filarion::ui {

@@ -1,8 +1,7 @@
 #include "engine/name_helpers.h"
-
 #include "support/printers.h"
-#include <QDir>
 
+#include <QDir>
 #include <gtest/gtest.h>
 
 namespace filarion::engine {
@@ -88,14 +87,15 @@ TEST_P(InsertStringTable, InsertsAfterPositionCharactersClampedToTheText) {
               QString::fromUtf16(c.result));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, InsertStringTable,
-    ::testing::Values(InsertCase{u"1", u"zet", 2, u"1zet"}, InsertCase{u"67", u"zet", 2, u"67zet"},
-                      InsertCase{u"126", u"zet", 2, u"12zet6"}, InsertCase{u"1", u"zet", 0, u"zet1"},
-                      InsertCase{u"1", u"zet", -5, u"zet1"}, InsertCase{u"1", u"zet", 1, u"1zet"},
-                      InsertCase{u"abc", u"", 1, u"abc"}, InsertCase{u"", u"zet", 3, u"zet"},
-                      InsertCase{u"", u"zet", -1, u"zet"}, InsertCase{u"abc", u"X", 32767, u"abcX"},
-                      InsertCase{u"abc", u"X", -32768, u"Xabc"}, InsertCase{u"图片名", u"_", 2, u"图片_名"}));
+INSTANTIATE_TEST_SUITE_P(Table, InsertStringTable,
+                         ::testing::Values(InsertCase{u"1", u"zet", 2, u"1zet"}, InsertCase{u"67", u"zet", 2, u"67zet"},
+                                           InsertCase{u"126", u"zet", 2, u"12zet6"},
+                                           InsertCase{u"1", u"zet", 0, u"zet1"}, InsertCase{u"1", u"zet", -5, u"zet1"},
+                                           InsertCase{u"1", u"zet", 1, u"1zet"}, InsertCase{u"abc", u"", 1, u"abc"},
+                                           InsertCase{u"", u"zet", 3, u"zet"}, InsertCase{u"", u"zet", -1, u"zet"},
+                                           InsertCase{u"abc", u"X", 32767, u"abcX"},
+                                           InsertCase{u"abc", u"X", -32768, u"Xabc"},
+                                           InsertCase{u"图片名", u"_", 2, u"图片_名"}));
 
 } // namespace
 } // namespace filarion::engine

@@ -1,8 +1,7 @@
 #include "engine/rename_request.h"
-
 #include "support/printers.h"
-#include <gtest/gtest.h>
 
+#include <gtest/gtest.h>
 #include <optional>
 
 namespace filarion::engine {
@@ -53,12 +52,21 @@ TEST_P(Validation, FirstFailingCheckOfTheSelectedMethodSpeaks) {
 
 const std::optional<QString> kPass;
 
-std::string caseLabel(const ::testing::TestParamInfo<Case>& param) { return param.param.label; }
+std::string caseLabel(const ::testing::TestParamInfo<Case>& param) {
+    return param.param.label;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, Validation,
     ::testing::Values(
-        Case{"EmptyFindBeatsIllegalReplace", RenameMethod::Replace, {}, u"a*b"_s, {}, {}, {}, {},
+        Case{"EmptyFindBeatsIllegalReplace",
+             RenameMethod::Replace,
+             {},
+             u"a*b"_s,
+             {},
+             {},
+             {},
+             {},
              u"没有输入替换内容！"_s},
         Case{"IllegalReplace", RenameMethod::Replace, u"cad"_s, u"z|t"_s, {}, {}, {}, {}, kIllegal},
         Case{"EmptyReplacePasses", RenameMethod::Replace, u"cad"_s, {}, {}, {}, {}, {}, kPass},
@@ -71,8 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ChineseFillPasses", RenameMethod::Fill, {}, {}, {}, u"零"_s, {}, {}, kPass},
         Case{"EmptyPrefixPasses", RenameMethod::Prefix, {}, {}, {}, {}, {}, {}, kPass},
         Case{"IllegalPrefix", RenameMethod::Prefix, {}, {}, u"a/b"_s, {}, {}, {}, kIllegal},
-        Case{"OtherMethodsFieldsUntested", RenameMethod::Prefix, {}, u"***"_s, u"zet"_s, u"ab"_s, u"?"_s, u"x"_s,
-             kPass},
+        Case{
+            "OtherMethodsFieldsUntested", RenameMethod::Prefix, {}, u"***"_s, u"zet"_s, u"ab"_s, u"?"_s, u"x"_s, kPass},
         Case{"NegativePosition", RenameMethod::Insert, {}, {}, {}, {}, u"zet"_s, u"-3"_s, kPass},
         Case{"ZeroPosition", RenameMethod::Insert, {}, {}, {}, {}, u"zet"_s, u"0"_s, kPass},
         Case{"PlusPosition", RenameMethod::Insert, {}, {}, {}, {}, u"zet"_s, u"+7"_s, kPass},
@@ -82,7 +90,14 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"EmptyPosition", RenameMethod::Insert, {}, {}, {}, {}, u"zet"_s, {}, u"插入位置值只能是整数！"_s},
         Case{"LoneSign", RenameMethod::Insert, {}, {}, {}, {}, u"zet"_s, u"-"_s, u"插入位置值只能是整数！"_s},
         Case{"BlankInPosition", RenameMethod::Insert, {}, {}, {}, {}, u"zet"_s, u" 2"_s, u"插入位置值只能是整数！"_s},
-        Case{"BadPositionBeatsIllegalInsert", RenameMethod::Insert, {}, {}, {}, {}, u"a:b"_s, u"x"_s,
+        Case{"BadPositionBeatsIllegalInsert",
+             RenameMethod::Insert,
+             {},
+             {},
+             {},
+             {},
+             u"a:b"_s,
+             u"x"_s,
              u"插入位置值只能是整数！"_s},
         Case{"IllegalInsert", RenameMethod::Insert, {}, {}, {}, {}, u"a:b"_s, u"1"_s, kIllegal},
         Case{"EmptyInsertPasses", RenameMethod::Insert, {}, {}, {}, {}, {}, u"1"_s, kPass},

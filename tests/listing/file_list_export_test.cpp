@@ -307,8 +307,8 @@ TEST_P(WriteFailure, OneMessageAfterTheWindowIsRestoredAndNothingWritten) {
     EXPECT_EQ(outside.entries(), QStringList{u"kept.txt"_s});
     EXPECT_EQ(outside.read(u"kept.txt"_s), QByteArray("outside"));
     struct stat st {};
-    EXPECT_EQ(::lstat(at.constData(), &st) == 0, GetParam().standing != Standing::Nothing &&
-                                                     GetParam().standing != Standing::Subfolder);
+    EXPECT_EQ(::lstat(at.constData(), &st) == 0,
+              GetParam().standing != Standing::Nothing && GetParam().standing != Standing::Subfolder);
     EXPECT_EQ(services.busyEntered, 1);
     EXPECT_EQ(services.refreshes, 1);
     EXPECT_TRUE(services.idle());
@@ -316,7 +316,8 @@ TEST_P(WriteFailure, OneMessageAfterTheWindowIsRestoredAndNothingWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, WriteFailure,
-    ::testing::Values(FailureCase{"missing subfolder", u"sub/清单"}, FailureCase{"folder of the list's name", u"folder"},
+    ::testing::Values(FailureCase{"missing subfolder", u"sub/清单"},
+                      FailureCase{"folder of the list's name", u"folder"},
                       FailureCase{"name longer than the file system allows",
                                   u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"
                                   u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"

@@ -3,11 +3,10 @@
 #include "support/temp_folder.h"
 
 #include <QFile>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string_view>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 namespace filarion::platform {
 namespace {
@@ -79,10 +78,9 @@ enum class Way { NoReplace, LinkUnlink, Claim };
 
 class FileRenameWays : public ::testing::TestWithParam<Way> {
 protected:
-    std::unique_ptr<test::WithoutNoReplace> m_forced = GetParam() == Way::NoReplace
-                                                           ? nullptr
-                                                           : std::make_unique<test::WithoutNoReplace>(
-                                                                 GetParam() == Way::LinkUnlink);
+    std::unique_ptr<test::WithoutNoReplace> m_forced =
+        GetParam() == Way::NoReplace ? nullptr
+                                     : std::make_unique<test::WithoutNoReplace>(GetParam() == Way::LinkUnlink);
 };
 
 TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehind) {
@@ -114,8 +112,8 @@ TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
     ASSERT_FALSE(handle.open(dir.path()));
     RenameFolder folder(handle);
     const QString emoji = u"\U0001F600"_s;
-    for (const QString& name : {emoji.left(1) + u"x"_s + emoji.mid(1) + u".txt"_s, u"a"_s + QChar(0) + u".txt"_s,
-                                u"sub/a.txt"_s}) {
+    for (const QString& name :
+         {emoji.left(1) + u"x"_s + emoji.mid(1) + u".txt"_s, u"a"_s + QChar(0) + u".txt"_s, u"sub/a.txt"_s}) {
         const RenameOutcome outcome = folder.rename(emoji + u".txt"_s, name);
         EXPECT_EQ(outcome.result, RenameResult::Failed);
         EXPECT_EQ(outcome.error, std::errc::illegal_byte_sequence);
@@ -127,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, FileRenameWays, ::testing::Values(Way::NoReplace,
                          [](const ::testing::TestParamInfo<Way>& way) {
                              return std::string(way.param == Way::NoReplace    ? "NoReplace"
                                                 : way.param == Way::LinkUnlink ? "LinkUnlink"
-                                                                                : "Claim");
+                                                                               : "Claim");
                          });
 
 // One file that takes no hard link (an immutable file, or another user's under fs.protected_hardlinks)

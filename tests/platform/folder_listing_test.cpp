@@ -3,9 +3,7 @@
 #include "support/temp_folder.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
-
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -3,15 +3,13 @@
 
 #include <QFile>
 #include <QStringDecoder>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 namespace filarion::platform {
 namespace {
@@ -21,7 +19,8 @@ TEST(GbkText, EncodesChineseWithCrLfAndNoByteOrderMark) {
     GbkEncoder encoder;
     QByteArray out;
     encoder.appendRecord(u"a改名为b！"_s, out);
-    EXPECT_EQ(out, QByteArray("a\xb8\xc4\xc3\xfb\xce\xaa" "b\xa3\xa1\r\n"));
+    EXPECT_EQ(out, QByteArray("a\xb8\xc4\xc3\xfb\xce\xaa"
+                              "b\xa3\xa1\r\n"));
 }
 
 TEST(GbkText, CharacterOutsideGbkBecomesOneQuestionMark) {

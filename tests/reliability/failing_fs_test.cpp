@@ -159,8 +159,8 @@ TEST(FailingFileSystemLog, LogThatIsALinkIsNeverFollowedAndNothingIsRenamed) {
         SCOPED_TRACE(target.toStdString());
         const TempFolder folder;
         createFiles(folder, {u"cad.JPG"_s});
-        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(folder.filePath(kLog)).constData()),
-                  0);
+        ASSERT_EQ(
+            ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(folder.filePath(kLog)).constData()), 0);
         const RunOutcome outcome = runRename(folder, replaceRequest(u"cad"_s, u"zet"_s), {u"cad.JPG"_s});
         EXPECT_EQ(outcome.messages, QStringList{logNotWritableMessage()});
         EXPECT_EQ(folder.entries(), sortedNames({u"cad.JPG"_s, kLog}));
@@ -354,16 +354,17 @@ TEST(FailingFileSystemList, ExfatCardTakesTheListAndTheRenameRun) {
     folder.write(u"清单.txt"_s, "old");
     RecordingServices services;
     services.expectQuestion(u"清单.txt 已存在，是否覆盖？"_s, true);
-    listing::MakeFileList({u"清单"_s, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(),
-                           {u"cad1.JPG"_s, u"cad2.JPG"_s}},
-                          services);
+    listing::MakeFileList(
+        {u"清单"_s, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(), {u"cad1.JPG"_s, u"cad2.JPG"_s}},
+        services);
     EXPECT_TRUE(services.messages.isEmpty());
     EXPECT_EQ(folder.read(u"清单.txt"_s),
               gbkLines({folder.path() + u"/*.JPG文件清单："_s, u"1.cad1.JPG"_s, u"2.cad2.JPG"_s}));
 
     const RunOutcome outcome =
         runRename(folder, replaceRequest(u"cad"_s, u"zet"_s), readWorkingSet(folder.path(), u"*.JPG"_s));
-    EXPECT_EQ(outcome.log, expectedLog({doneLine(u"cad1.JPG"_s, u"zet1.JPG"_s), doneLine(u"cad2.JPG"_s, u"zet2.JPG"_s)}));
+    EXPECT_EQ(outcome.log,
+              expectedLog({doneLine(u"cad1.JPG"_s, u"zet1.JPG"_s), doneLine(u"cad2.JPG"_s, u"zet2.JPG"_s)}));
     EXPECT_EQ(folder.entries(), sortedNames({u"QuillmarkLog.txt"_s, u"zet1.JPG"_s, u"zet2.JPG"_s, u"清单.txt"_s}));
 }
 

@@ -3,12 +3,12 @@
 
 #include "support/temp_folder.h"
 #include "ui/folder_list.h"
-#include "ui_core/volume_source.h"
 #include "ui/window_test_support.h"
+#include "ui_core/volume_source.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QAbstractItemView>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>

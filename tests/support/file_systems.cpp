@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -56,7 +55,9 @@ WithoutNoReplace::~WithoutNoReplace() {
     forced().linkRefused = {};
 }
 
-int WithoutNoReplace::linkCalls() const { return forced().linkCalls; }
+int WithoutNoReplace::linkCalls() const {
+    return forced().linkCalls;
+}
 
 FuseExfat::FuseExfat() {
     using namespace Qt::StringLiterals;

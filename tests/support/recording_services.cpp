@@ -45,6 +45,8 @@ void RecordingServices::leaveBusy() {
     ++busyLeft;
 }
 
-void RecordingServices::refreshFileList() { ++refreshes; }
+void RecordingServices::refreshFileList() {
+    ++refreshes;
+}
 
 } // namespace filarion::test

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <stdexcept>
 
@@ -23,9 +22,13 @@ TempFolder::TempFolder(const QString& parent) : m_dir(parent + QStringLiteral("/
     }
 }
 
-QString TempFolder::filePath(const QString& name) const { return m_path + u'/' + name; }
+QString TempFolder::filePath(const QString& name) const {
+    return m_path + u'/' + name;
+}
 
-void TempFolder::touch(const QString& name) const { write(name, name.toUtf8()); }
+void TempFolder::touch(const QString& name) const {
+    write(name, name.toUtf8());
+}
 
 void TempFolder::write(const QString& name, const QByteArray& bytes) const {
     QFile file(filePath(name));
@@ -48,7 +51,9 @@ QByteArray TempFolder::read(const QString& name) const {
     return file.readAll();
 }
 
-bool TempFolder::exists(const QString& name) const { return QFileInfo::exists(filePath(name)) || QFileInfo(filePath(name)).isSymLink(); }
+bool TempFolder::exists(const QString& name) const {
+    return QFileInfo::exists(filePath(name)) || QFileInfo(filePath(name)).isSymLink();
+}
 
 QStringList TempFolder::entries() const {
     QStringList names = QDir(m_path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);

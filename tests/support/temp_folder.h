@@ -1,11 +1,11 @@
 #pragma once
 
+#include "support/printers.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include "support/printers.h"
 
 namespace filarion::test {
 

@@ -76,6 +76,8 @@ QStringList listed(const QWidget& window) {
     return names;
 }
 
-void clickOn(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center()); }
+void clickOn(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
 
 } // namespace filarion::test

@@ -3,14 +3,11 @@
 #include "ui_core/working_set.h"
 
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <random>
-#include <vector>
-
 #include <unistd.h>
+#include <vector>
 
 namespace filarion::ui {
 namespace {
@@ -80,7 +77,9 @@ QStringList toList(const std::vector<const char16_t*>& texts) {
     return list;
 }
 
-void PrintTo(const SortCase& c, std::ostream* out) { PrintTo(toList(c.names), out); }
+void PrintTo(const SortCase& c, std::ostream* out) {
+    PrintTo(toList(c.names), out);
+}
 
 class SortTable : public ::testing::TestWithParam<SortCase> {};
 
@@ -92,20 +91,20 @@ TEST_P(SortTable, OrdersByFoldedNameThenExactName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SortTable,
-    ::testing::Values(
-        SortCase{{}, {}}, SortCase{{u"only.txt"}, {u"only.txt"}},
-        SortCase{{u"2.txt", u"10.txt", u"1.txt"}, {u"1.txt", u"10.txt", u"2.txt"}},
-        // a key that is the start of another sorts first, inside and beyond the first eight units
-        SortCase{{u"abcd", u"abc", u"ab"}, {u"ab", u"abc", u"abcd"}},
-        SortCase{{u"commonprefix12345678x", u"commonprefix12345678"},
-                 {u"commonprefix12345678", u"commonprefix12345678x"}},
-        // names that share a long start and differ only in case or after it
-        SortCase{{u"prefix_common_b.txt", u"prefix_common_A.txt", u"PREFIX_COMMON_a.txt"},
-                 {u"PREFIX_COMMON_a.txt", u"prefix_common_A.txt", u"prefix_common_b.txt"}},
-        SortCase{{u"zzb", u"zzAAAAAAAAb", u"zzaaaaaaaaA"}, {u"zzaaaaaaaaA", u"zzAAAAAAAAb", u"zzb"}},
-        // names beyond ASCII are folded by their own rules and compared unit by unit
-        SortCase{{u"照片.txt", u"Äb.txt", u"b.txt", u"äa.txt"}, {u"b.txt", u"äa.txt", u"Äb.txt", u"照片.txt"}},
-        SortCase{{u"aé", u"AÉ", u"Ab"}, {u"Ab", u"AÉ", u"aé"}}));
+    ::testing::Values(SortCase{{}, {}}, SortCase{{u"only.txt"}, {u"only.txt"}},
+                      SortCase{{u"2.txt", u"10.txt", u"1.txt"}, {u"1.txt", u"10.txt", u"2.txt"}},
+                      // a key that is the start of another sorts first, inside and beyond the first eight units
+                      SortCase{{u"abcd", u"abc", u"ab"}, {u"ab", u"abc", u"abcd"}},
+                      SortCase{{u"commonprefix12345678x", u"commonprefix12345678"},
+                               {u"commonprefix12345678", u"commonprefix12345678x"}},
+                      // names that share a long start and differ only in case or after it
+                      SortCase{{u"prefix_common_b.txt", u"prefix_common_A.txt", u"PREFIX_COMMON_a.txt"},
+                               {u"PREFIX_COMMON_a.txt", u"prefix_common_A.txt", u"prefix_common_b.txt"}},
+                      SortCase{{u"zzb", u"zzAAAAAAAAb", u"zzaaaaaaaaA"}, {u"zzaaaaaaaaA", u"zzAAAAAAAAb", u"zzb"}},
+                      // names beyond ASCII are folded by their own rules and compared unit by unit
+                      SortCase{{u"照片.txt", u"Äb.txt", u"b.txt", u"äa.txt"},
+                               {u"b.txt", u"äa.txt", u"Äb.txt", u"照片.txt"}},
+                      SortCase{{u"aé", u"AÉ", u"Ab"}, {u"Ab", u"AÉ", u"aé"}}));
 
 // The order the file list defines, computed the plain way: fold every name, compare the folded
 // names, then the names.
@@ -115,8 +114,8 @@ bool plainOrder(const QString& a, const QString& b) {
 }
 
 TEST(SortNamesTest, ManyMixedNamesSortAsThePlainOrderDoes) {
-    const QStringList pieces{u"IMG_"_s, u"img_"_s, u"Img"_s, u"照片"_s, u"Ä"_s, u"ä"_s, u"a"_s, u"B"_s, u"_"_s,
-                             u"0"_s,    u"9"_s,    u"10"_s,  u"."_s,    u"x"_s, u"X"_s, u"é"_s};
+    const QStringList pieces{u"IMG_"_s, u"img_"_s, u"Img"_s, u"照片"_s, u"Ä"_s, u"ä"_s, u"a"_s, u"B"_s,
+                             u"_"_s,    u"0"_s,    u"9"_s,   u"10"_s,   u"."_s, u"x"_s, u"X"_s, u"é"_s};
     std::mt19937 random(7);
     QStringList names;
     for (int i = 0; i < 3000; ++i) {
