@@ -50,16 +50,11 @@ bool decodeExactly(const char* bytes, std::size_t length, QString& out) {
 
 } // namespace
 
-std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit) {
-    const QByteArray path = QFile::encodeName(folder);
-    const int dirFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0) {
-        return {errno, std::generic_category()};
-    }
-    DIR* dir = ::fdopendir(dirFd);
+std::error_code visitRawEntries(int folderFd, const RawEntryVisitor& visit) {
+    DIR* dir = ::fdopendir(folderFd);
     if (dir == nullptr) {
         const int error = errno;
-        ::close(dirFd);
+        ::close(folderFd);
         return {error, std::generic_category()};
     }
     std::error_code result;
@@ -76,9 +71,6 @@ std::error_code listFolder(const QString& folder, ListFilter filter, const Entry
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
             continue;
         }
-        if (!filter.includeHidden && name[0] == '.') {
-            continue;
-        }
         EntryKind kind = EntryKind::Other;
         switch (entry->d_type) {
         case DT_REG:
@@ -89,24 +81,34 @@ std::error_code listFolder(const QString& folder, ListFilter filter, const Entry
             break;
         case DT_LNK:
         case DT_UNKNOWN:
-            kind = kindFollowingLinks(dirFd, name);
+            kind = kindFollowingLinks(folderFd, name);
             break;
         default:
             break;
         }
-        if (kind != filter.kind) {
-            continue;
+        visit(name, kind);
+    }
+    ::closedir(dir); // also closes folderFd
+    return result;
+}
+
+std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit) {
+    const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) {
+        return {errno, std::generic_category()};
+    }
+    return visitRawEntries(folderFd, [&](const char* name, EntryKind kind) {
+        if ((!filter.includeHidden && name[0] == '.') || kind != filter.kind) {
+            return;
         }
         FolderEntry out;
         if (!decodeExactly(name, std::strlen(name), out.name)) {
-            continue;
+            return;
         }
         out.kind = kind;
         out.hidden = name[0] == '.';
         visit(std::move(out));
-    }
-    ::closedir(dir); // also closes dirFd
-    return result;
+    });
 }
 
 } // namespace filarion::platform

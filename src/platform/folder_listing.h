@@ -21,6 +21,12 @@ struct FolderEntry {
 
 using EntryVisitor = std::function<void(FolderEntry&&)>;
 
+// Every entry of the folder open for reading at folderFd, which it takes over and closes ("." and ".."
+// never): its name as the file system stores it and its kind, links followed. The one reading of a folder's
+// entries that the listing and the snapshot of a folder share.
+using RawEntryVisitor = std::function<void(const char* name, EntryKind kind)>;
+std::error_code visitRawEntries(int folderFd, const RawEntryVisitor& visit);
+
 // Which entries a listing visits: one kind, hidden ones only when asked for. Entries of other kinds are
 // passed over before their names are decoded.
 struct ListFilter {

@@ -1,22 +1,14 @@
 #include "platform/folder_snapshot.h"
 
+#include "platform/folder_listing.h"
+
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
 namespace filarion::platform {
-
-namespace {
-
-bool isFileFollowingLinks(int folder, const char* name) {
-    struct stat st {};
-    return ::fstatat(folder, name, &st, 0) == 0 && S_ISREG(st.st_mode);
-}
-
-} // namespace
 
 std::error_code FolderSnapshot::take(const FolderHandle& folder) {
     m_entries.clear();
@@ -32,34 +24,9 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
     if (fd < 0) {
         return {errno, std::generic_category()};
     }
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-        const int error = errno;
-        ::close(fd);
-        return {error, std::generic_category()};
-    }
-    std::error_code result;
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir);
-        if (entry == nullptr) {
-            if (errno != 0) {
-                result = {errno, std::generic_category()};
-            }
-            break;
-        }
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
-            continue;
-        }
-        bool file = entry->d_type == DT_REG;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            file = isFileFollowingLinks(fd, name);
-        }
-        m_entries.emplace(QByteArray(name), file);
-    }
-    ::closedir(dir); // also closes fd
-    return result;
+    return visitRawEntries(fd, [this](const char* name, EntryKind kind) {
+        m_entries.emplace(QByteArray(name), kind == EntryKind::File);
+    });
 }
 
 RenameResult FolderSnapshot::rename(const QString& oldName, const QString& newName) {
