@@ -24,9 +24,8 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
     if (fd < 0) {
         return {errno, std::generic_category()};
     }
-    return visitRawEntries(fd, [this](const char* name, EntryKind kind) {
-        m_entries.emplace(QByteArray(name), kind == EntryKind::File);
-    });
+    return visitRawEntries(
+        fd, [this](const char* name, EntryKind kind) { m_entries.emplace(QByteArray(name), kind == EntryKind::File); });
 }
 
 RenameResult FolderSnapshot::rename(const QString& oldName, const QString& newName) {

@@ -24,41 +24,6 @@ namespace filarion::test {
 namespace {
 using namespace Qt::StringLiterals;
 
-#if defined(__SANITIZE_ADDRESS__)
-#define FILARION_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define FILARION_UNDER_ASAN 1
-#endif
-#endif
-
-#ifdef FILARION_UNDER_ASAN
-constexpr int kFiles = 10000; // the sanitizer makes every step slower; the kills stay as many
-#else
-constexpr int kFiles = 20000;
-#endif
-constexpr int kKills = 50;
-constexpr int kMaxTrials = 120;
-
-qint64 sizeOf(const QByteArray& path) {
-    struct stat st {};
-    return ::stat(path.constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : 0;
-}
-
-// Kills the child once the file at the path has grown to the given size, or at once when it has ended
-// already. True when the kill is what ended it.
-bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size) {
-    int status = 0;
-    while (sizeOf(path) < size) {
-        if (::waitpid(child, &status, WNOHANG) == child) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(100)); // leaves the processor to the child
-    }
-    ::kill(child, SIGKILL);
-    return waitChild(child) == 128 + SIGKILL;
-}
-
 // The rename of one trial: a method over the names as they are, each new name unlike any present name.
 struct Trial {
     engine::RenameRequest request;

@@ -4,10 +4,14 @@
 
 #include <QFile>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace filarion::test {
@@ -81,6 +85,23 @@ int waitChild(pid_t child) {
         }
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+qint64 sizeOf(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0 ? static_cast<qint64>(st.st_size) : 0;
+}
+
+bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size) {
+    int status = 0;
+    while (sizeOf(path) < size) {
+        if (::waitpid(child, &status, WNOHANG) == child) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(100)); // leaves the processor to the child
+    }
+    ::kill(child, SIGKILL);
+    return waitChild(child) == 128 + SIGKILL;
 }
 
 } // namespace filarion::test

@@ -58,4 +58,28 @@ pid_t startChild(const std::function<int()>& body);
 // Waits for the child: its exit code, or 128 + the signal that ended it.
 int waitChild(pid_t child);
 
+// Files and kills of the killed-run tests: the sanitizer makes every step slower, so its runs work on fewer
+// files; the kills stay as many.
+#if defined(__SANITIZE_ADDRESS__)
+#define FILARION_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define FILARION_UNDER_ASAN 1
+#endif
+#endif
+#ifdef FILARION_UNDER_ASAN
+constexpr int kFiles = 10000;
+#else
+constexpr int kFiles = 20000;
+#endif
+constexpr int kKills = 50;
+constexpr int kMaxTrials = 120;
+
+// The size of the file at the path; 0 when there is none.
+qint64 sizeOf(const QByteArray& path);
+
+// Kills the child once the file at the path has grown to the given size, or at once when it has ended
+// already. True when the kill is what ended it.
+bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size);
+
 } // namespace filarion::test
