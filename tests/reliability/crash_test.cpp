@@ -114,22 +114,9 @@ TEST(Crash, RenameRunKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
         const QByteArray now = readBytes(logPath).value_or(QByteArray());
         ASSERT_TRUE(now.startsWith(log)) << "the log lost bytes it held";
         const QByteArrayView gained = QByteArrayView(now).sliced(log.size());
-        qsizetype at = 0;
-        qsizetype lined = 0;
-        bool torn = false;
-        bool headed = gained.startsWith(header);
-        if (headed) {
-            at = header.size();
-            while (at < gained.size() && lined < names.size() && gained.sliced(at).startsWith(lines[lined])) {
-                at += lines[lined++].size();
-            }
-        }
-        if (at < gained.size()) {
-            torn = true;
-            ASSERT_LT(lined, names.size()) << "bytes in the log after the run's last line";
-            const QByteArray& expected = headed ? lines[lined] : header;
-            ASSERT_TRUE(expected.startsWith(gained.sliced(at))) << "bytes in the log that name no rename";
-        }
+        LogGrowth growth;
+        ASSERT_NO_FATAL_FAILURE(readLogGrowth(gained, header, lines, growth));
+        const auto [headed, lined, torn] = growth;
 
         // Every file once, under its old or its new name, with its own bytes; nothing else in the folder.
         QSet<QByteArray> present;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -102,6 +103,27 @@ bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size) {
     }
     ::kill(child, SIGKILL);
     return waitChild(child) == 128 + SIGKILL;
+}
+
+void readLogGrowth(QByteArrayView gained, const QByteArray& header, const std::vector<QByteArray>& lines,
+                   LogGrowth& growth) {
+    qsizetype at = 0;
+    growth = {};
+    growth.headed = gained.startsWith(header);
+    if (growth.headed) {
+        at = header.size();
+        while (at < gained.size() && growth.lined < qsizetype(lines.size()) &&
+               gained.sliced(at).startsWith(lines[std::size_t(growth.lined)])) {
+            at += lines[std::size_t(growth.lined++)].size();
+        }
+    }
+    // A kill between two pages of one write can tear the last line; the part that is there is its start.
+    growth.torn = at < gained.size();
+    if (growth.torn) {
+        ASSERT_LT(growth.lined, qsizetype(lines.size())) << "bytes in the log after the last line";
+        const QByteArray& expected = growth.headed ? lines[std::size_t(growth.lined)] : header;
+        ASSERT_TRUE(expected.startsWith(gained.sliced(at))) << "bytes in the log that name no rename";
+    }
 }
 
 } // namespace filarion::test

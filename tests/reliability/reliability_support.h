@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <sys/types.h>
+#include <vector>
 
 namespace filarion::test {
 
@@ -81,5 +82,16 @@ qint64 sizeOf(const QByteArray& path);
 // Kills the child once the file at the path has grown to the given size, or at once when it has ended
 // already. True when the kill is what ended it.
 bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size);
+
+// What a killed run added to its log: `headed` when the header is there whole, `lined` whole event lines in
+// order after it, `torn` when a start of the next line (or of the header) follows them. The caller asserts
+// that the log kept what it held; failing also when bytes follow that start no line.
+struct LogGrowth {
+    bool headed = false;
+    qsizetype lined = 0;
+    bool torn = false;
+};
+void readLogGrowth(QByteArrayView gained, const QByteArray& header, const std::vector<QByteArray>& lines,
+                   LogGrowth& growth);
 
 } // namespace filarion::test

@@ -122,23 +122,9 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
         const QByteArray now = readBytes(logPath).value_or(QByteArray());
         ASSERT_TRUE(now.startsWith(log)) << "the log lost bytes it held";
         const QByteArrayView gained = QByteArrayView(now).sliced(log.size());
-        qsizetype at = 0;
-        qsizetype lined = 0;
-        const bool headed = gained.startsWith(header);
-        if (headed) {
-            at = header.size();
-            while (at < gained.size() && lined < qsizetype(steps.size()) &&
-                   gained.sliced(at).startsWith(lines[lined])) {
-                at += lines[lined++].size();
-            }
-        }
-        // A kill between two pages of one write can tear the last line; the part that is there is its start.
-        const bool torn = at < gained.size();
-        if (torn) {
-            ASSERT_LT(lined, qsizetype(steps.size())) << "bytes in the log after the undo's last line";
-            const QByteArray& expected = headed ? lines[std::size_t(lined)] : header;
-            ASSERT_TRUE(expected.startsWith(gained.sliced(at))) << "bytes in the log that name no rename";
-        }
+        LogGrowth growth;
+        ASSERT_NO_FATAL_FAILURE(readLogGrowth(gained, header, lines, growth));
+        const auto [headed, lined, torn] = growth;
 
         // Every file once, under its old or its new name, with its own bytes; nothing else in the folder.
         QSet<QByteArray> present;

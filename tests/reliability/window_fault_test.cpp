@@ -158,10 +158,8 @@ void WindowFaultTest::inputDuringACommandIsDiscarded() {
     for (const QString& name : {u"cad1.JPG"_s, u"cad2.JPG"_s, u"cad3.JPG"_s}) {
         folder.touch(name);
     }
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     if (tab == 0) {
         clickOn(control<QLineEdit>(*window, u"txtReplaceS"_s));
         QTest::keyClicks(control<QLineEdit>(*window, u"txtReplaceS"_s), u"cad"_s);
@@ -213,10 +211,8 @@ void WindowFaultTest::inputDuringACommandIsDiscarded() {
 void WindowFaultTest::leavingThePatternBoxDoesNotReadTheFolderAgain() {
     TempFolder folder;
     folder.touch(u"a.txt"_s);
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     auto* box = control<QComboBox>(*window, u"comPostfix"_s);
     clickOn(box->lineEdit());
     box->lineEdit()->selectAll();

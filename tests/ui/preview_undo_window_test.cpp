@@ -112,12 +112,6 @@ void openEntry(ui::frmMain& window, Way way, Qt::Key shortcutKey) {
     }
 }
 
-void verifyIdle(const QWidget& window) {
-    QVERIFY(window.isEnabled());
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    QCOMPARE(control<QProgressBar>(window, u"proCourse"_s)->value(), 0);
-}
-
 const QStringList kMenu{u"预览改名(&P)…"_s, u"撤销上次改名(&U)…"_s};
 
 } // namespace
@@ -151,10 +145,8 @@ void PreviewUndoWindowTest::previewShowsTheRunAndConfirmRunsIt() {
         folder.touch(name);
     }
     const QStringList before = folder.entries();
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     QCOMPARE(control<QListView>(*window, u"filTrim"_s)->toolTip(), u"右键：预览改名、撤销上次改名"_s);
     control<QLineEdit>(*window, u"txtReplaceS"_s)->setText(u"cad"_s);
     BoxAnswerer boxes(window.get());
@@ -199,10 +191,8 @@ void PreviewUndoWindowTest::previewShowsTheRunAndConfirmRunsIt() {
 void PreviewUndoWindowTest::previewChecksTheInputsAsTheCommandDoes() {
     TempFolder folder;
     folder.touch(u"a.JPG"_s);
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     BoxAnswerer boxes(window.get());
     MenuAndDialogAnswerer answerer(Qt::Key_P);
 
@@ -244,10 +234,8 @@ void PreviewUndoWindowTest::undoAsksThenTakesTheLastRunBack() {
     const QByteArray log = gbkLines({u"2026/1/1 10:00:00 Quill Mark Log:"_s, u"a.JPG改名为b.JPG！"_s,
                                      u"c.JPG改名为d.JPG！"_s, u"e.JPG改名为f.JPG，因重名未执行！"_s});
     folder.write(kLog, log);
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     BoxAnswerer boxes(window.get());
     boxes.answer(yes ? QMessageBox::Yes : QMessageBox::No);
     MenuAndDialogAnswerer answerer(Qt::Key_U);

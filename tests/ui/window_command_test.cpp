@@ -18,13 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Everything in the window is back to normal: enabled, the normal pointer, the bar at 0.
-void verifyIdle(const QWidget& window) {
-    QVERIFY(window.isEnabled());
-    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
-    QCOMPARE(control<QProgressBar>(window, u"proCourse"_s)->value(), 0);
-}
-
 void verifyMessage(const SeenBox& box, const QString& text) {
     QCOMPARE(box.text, text);
     QCOMPARE(box.title, u"Filarion"_s);
@@ -63,10 +56,8 @@ void WindowCommandTest::emptyWorkingSetIsReportedOnBothTabs() {
     folder.makeFolder(u"sub.JPG"_s);
     folder.touch(u".hidden.JPG"_s);
     const QStringList before = folder.entries();
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     control<QTabWidget>(*window, u"TabFunction"_s)->setCurrentIndex(tab);
     // Inputs that would pass every check of either command.
     control<QLineEdit>(*window, u"txtReplaceS"_s)->setText(u"a"_s);
@@ -91,10 +82,8 @@ void WindowCommandTest::renameRunsThroughWindow() {
     for (const QString& name : {u"autocad.JPG"_s, u"Image.JPG"_s, u"Imagecad.JPG"_s, u"notes.txt"_s}) {
         folder.touch(name);
     }
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     BoxAnswerer boxes(window.get());
     auto* command = control<QPushButton>(*window, u"cmdTrim"_s);
 
@@ -140,10 +129,8 @@ void WindowCommandTest::listExportAsksBeforeOverwriting() {
         folder.touch(name);
     }
     folder.write(u"清单.txt"_s, "old");
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     control<QTabWidget>(*window, u"TabFunction"_s)->setCurrentIndex(1);
     typeText(control<QLineEdit>(*window, u"txtName"_s), u"清单"_s);
     clickOn(control<QRadioButton>(*window, u"optNo"_s));

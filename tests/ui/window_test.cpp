@@ -296,10 +296,8 @@ void WindowTest::helpTextIsCompleteAndReadOnly() {
 void WindowTest::enterAndEscapeOnAFieldPressNoButton() {
     TempFolder folder;
     folder.touch(u"autocad.JPG"_s);
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     BoxAnswerer boxes(window.get());
     // Inputs a rename would run with.
     clickOn(control<QLineEdit>(*window, u"txtReplaceS"_s));
@@ -462,10 +460,8 @@ void WindowTest::patternEditRereadsOncePerKeystroke() {
     for (const QString& name : {u"a.t"_s, u"a.txt"_s, u"b.tx"_s, u"c.JPG"_s, u"d"_s}) {
         folder.touch(name);
     }
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     QCOMPARE(listed(*window), QStringList{u"c.JPG"_s});
 
     QLineEdit* edit = control<QComboBox>(*window, u"comPostfix"_s)->lineEdit();
@@ -503,10 +499,8 @@ void WindowTest::patternChosenFromListRereadsOnce() {
     for (const QString& name : {u"a.doc"_s, u"b.DOC"_s, u"c.JPG"_s}) {
         folder.touch(name);
     }
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     auto* pattern = control<QComboBox>(*window, u"comPostfix"_s);
     QSignalSpy rereads(control<QListView>(*window, u"filTrim"_s)->model(), &QAbstractItemModel::modelReset);
     pattern->setFocus(Qt::TabFocusReason);
@@ -524,10 +518,8 @@ void WindowTest::fileListClickRereadsFolder() {
     TempFolder folder;
     folder.touch(u"b.JPG"_s);
     folder.touch(u"d.JPG"_s);
-    const ui::SystemVolumeSource volumes;
-    const auto window = openWindow(volumes);
+    const auto window = openWindowIn(folder.path());
     QVERIFY(window);
-    QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(folder.path()));
     folder.touch(u"a.JPG"_s);
     QCOMPARE(listed(*window), (QStringList{u"b.JPG"_s, u"d.JPG"_s})); // a snapshot until the click
 

@@ -1,9 +1,14 @@
 #include "window_test_support.h"
 
+#include "ui/folder_list.h"
+#include "ui_core/volume_source.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QListView>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -50,6 +55,21 @@ std::unique_ptr<ui::frmMain> openWindow(const ui::VolumeSource& volumes) {
         return nullptr;
     }
     return window;
+}
+
+std::unique_ptr<ui::frmMain> openWindowIn(const QString& folder) {
+    static const ui::SystemVolumeSource volumes;
+    auto window = openWindow(volumes);
+    if (window == nullptr || !control<ui::FolderList>(*window, QStringLiteral("dirTrim"))->setPath(folder)) {
+        return nullptr;
+    }
+    return window;
+}
+
+void verifyIdle(const QWidget& window) {
+    QVERIFY(window.isEnabled());
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(control<QProgressBar>(window, QStringLiteral("proCourse"))->value(), 0);
 }
 
 void typeText(QWidget* widget, const QString& text) {

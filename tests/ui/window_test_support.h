@@ -50,6 +50,13 @@ private:
 // The main window on the system's volumes or on a test's, shown and active, so that focus events flow.
 std::unique_ptr<ui::frmMain> openWindow(const ui::VolumeSource& volumes);
 
+// The main window on the system's volumes, shown and active, its folder list set to the folder; nothing when
+// either fails.
+std::unique_ptr<ui::frmMain> openWindowIn(const QString& folder);
+
+// Everything in the window is back to normal: enabled, the normal pointer, the bar at 0.
+void verifyIdle(const QWidget& window);
+
 // The control of that name; fails the test through a null pointer when it is missing.
 template <typename T> T* control(const QWidget& window, const QString& name) {
     return window.findChild<T*>(name);
