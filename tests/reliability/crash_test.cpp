@@ -65,13 +65,7 @@ TEST(Crash, RenameRunKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
     const TempFolder folder;
     const QByteArray root = QFile::encodeName(folder.path()) + '/';
     const QByteArray logPath = root + "QuillmarkLog.txt";
-    QHash<QString, QByteArray> contentOf; // by present name
-    for (int k = 0; k < kFiles; ++k) {
-        const QString name = u"f_%1.dat"_s.arg(k, 5, 10, QChar(u'0'));
-        const QByteArray content = "file " + QByteArray::number(k) + '\n';
-        ASSERT_TRUE(createExclusive(root + QFile::encodeName(name), content));
-        contentOf.insert(name, content);
-    }
+    QHash<QString, QByteArray> contentOf = createNumberedFiles(root); // by present name
     platform::GbkEncoder encoder;
     const QByteArray header = encoder.encode(headerLine()) + "\r\n";
     std::mt19937 random(12345U);
@@ -97,22 +91,15 @@ TEST(Crash, RenameRunKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
             fullSize += lines.back().size();
         }
 
-        const pid_t child = startChild([&] {
-            SilentServices services;
-            engine::RenameFiles(plan.request, services, fixedEnvironment());
-            return 0;
-        });
-        const qint64 killAt = log.size() + static_cast<qint64>(random() % static_cast<unsigned>(fullSize));
-        if (killWhenGrown(child, logPath, killAt)) {
-            ++kills;
-        } else {
-            ++completed;
-        }
-
-        // The log only grew, and what it gained is the header and the lines of the first renames in order;
-        // the last of them may be torn by the kill.
-        const QByteArray now = readBytes(logPath).value_or(QByteArray());
-        ASSERT_TRUE(now.startsWith(log)) << "the log lost bytes it held";
+        QByteArray now;
+        ASSERT_NO_FATAL_FAILURE(runAndKillWithinLog(
+            [&] {
+                SilentServices services;
+                engine::RenameFiles(plan.request, services, fixedEnvironment());
+            },
+            logPath, log, fullSize, random, kills, completed, now));
+        // What the log gained is the header and the lines of the first renames in order; the last of them
+        // may be torn by the kill.
         const QByteArrayView gained = QByteArrayView(now).sliced(log.size());
         LogGrowth growth;
         ASSERT_NO_FATAL_FAILURE(readLogGrowth(gained, header, lines, growth));

@@ -105,6 +105,33 @@ bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size) {
     return waitChild(child) == 128 + SIGKILL;
 }
 
+QHash<QString, QByteArray> createNumberedFiles(const QByteArray& root) {
+    QHash<QString, QByteArray> contentOf;
+    for (int k = 0; k < kFiles; ++k) {
+        const QString name = QStringLiteral("f_%1.dat").arg(k, 5, 10, QChar(u'0'));
+        const QByteArray content = "file " + QByteArray::number(k) + '\n';
+        EXPECT_TRUE(createExclusive(root + QFile::encodeName(name), content));
+        contentOf.insert(name, content);
+    }
+    return contentOf;
+}
+
+void runAndKillWithinLog(const std::function<void()>& command, const QByteArray& logPath, const QByteArray& held,
+                         qint64 reach, std::mt19937& random, int& kills, int& completed, QByteArray& now) {
+    const pid_t child = startChild([&] {
+        command();
+        return 0;
+    });
+    const qint64 killAt = held.size() + static_cast<qint64>(random() % static_cast<unsigned>(reach));
+    if (killWhenGrown(child, logPath, killAt)) {
+        ++kills;
+    } else {
+        ++completed;
+    }
+    now = readBytes(logPath).value_or(QByteArray());
+    ASSERT_TRUE(now.startsWith(held)) << "the log lost bytes it held";
+}
+
 void readLogGrowth(QByteArrayView gained, const QByteArray& header, const std::vector<QByteArray>& lines,
                    LogGrowth& growth) {
     qsizetype at = 0;

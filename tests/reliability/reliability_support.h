@@ -4,10 +4,12 @@
 #include "support/recording_services.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <random>
 #include <sys/types.h>
 #include <vector>
 
@@ -82,6 +84,16 @@ qint64 sizeOf(const QByteArray& path);
 // Kills the child once the file at the path has grown to the given size, or at once when it has ended
 // already. True when the kill is what ended it.
 bool killWhenGrown(pid_t child, const QByteArray& path, qint64 size);
+
+// Creates kFiles files f_00000.dat, f_00001.dat, ... in the folder (its path with a separator at the end),
+// each holding its own bytes; their bytes by name.
+QHash<QString, QByteArray> createNumberedFiles(const QByteArray& root);
+
+// Runs the command in a child process and kills it once the log has grown to a random size within `reach`
+// bytes past what it `held`, or not at all when the command ends first. Counts the kill or the end, and
+// gives the log's bytes afterwards, asserting that it lost none that it held.
+void runAndKillWithinLog(const std::function<void()>& command, const QByteArray& logPath, const QByteArray& held,
+                         qint64 reach, std::mt19937& random, int& kills, int& completed, QByteArray& now);
 
 // What a killed run added to its log: `headed` when the header is there whole, `lined` whole event lines in
 // order after it, `torn` when a start of the next line (or of the header) follows them. The caller asserts

@@ -56,13 +56,7 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
     const TempFolder folder;
     const QByteArray root = QFile::encodeName(folder.path()) + '/';
     const QByteArray logPath = root + "QuillmarkLog.txt";
-    QHash<QString, QByteArray> contentOf; // by present name
-    for (int k = 0; k < kFiles; ++k) {
-        const QString name = u"f_%1.dat"_s.arg(k, 5, 10, QChar(u'0'));
-        const QByteArray content = "file " + QByteArray::number(k) + '\n';
-        ASSERT_TRUE(createExclusive(root + QFile::encodeName(name), content));
-        contentOf.insert(name, content);
-    }
+    QHash<QString, QByteArray> contentOf = createNumberedFiles(root); // by present name
     // A run for the undos to take back: every present name gets an "r" in front. Needed at the start, and
     // again when a kill left an undo with its header but no line: that empty run is then the last one.
     int runs = 0;
@@ -106,21 +100,14 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
             fullSize += lines.back().size();
         }
 
-        const pid_t child = startChild([&] {
-            SilentServices services; // answers the question with Yes
-            engine::UndoLastRun(folder.path(), services, fixedEnvironment());
-            return 0;
-        });
-        const qint64 killAt = log.size() + static_cast<qint64>(random() % static_cast<unsigned>(fullSize));
-        if (killWhenGrown(child, logPath, killAt)) {
-            ++kills;
-        } else {
-            ++completed;
-        }
-
-        // The log only grew, by the header and the lines of the first steps in order; the last may be torn.
-        const QByteArray now = readBytes(logPath).value_or(QByteArray());
-        ASSERT_TRUE(now.startsWith(log)) << "the log lost bytes it held";
+        QByteArray now;
+        ASSERT_NO_FATAL_FAILURE(runAndKillWithinLog(
+            [&] {
+                SilentServices services; // answers the question with Yes
+                engine::UndoLastRun(folder.path(), services, fixedEnvironment());
+            },
+            logPath, log, fullSize, random, kills, completed, now));
+        // It grew by the header and the lines of the first steps in order; the last may be torn.
         const QByteArrayView gained = QByteArrayView(now).sliced(log.size());
         LogGrowth growth;
         ASSERT_NO_FATAL_FAILURE(readLogGrowth(gained, header, lines, growth));
