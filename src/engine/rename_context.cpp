@@ -53,6 +53,10 @@ std::error_code DiskEffects::writeLine(const RunEvent& event) {
     return m_log.writeLine(event.line);
 }
 
+std::error_code DiskEffects::retractLine() {
+    return m_log.retractLastLine();
+}
+
 RenameContext::RenameContext(const RenameRequest& request, const RunValues& values, CommandServices& services,
                              RunEffects& effects)
     : m_request(request), m_values(values), m_services(services), m_effects(effects) {}
@@ -61,18 +65,24 @@ void RenameContext::ApplyRename(const QString& oldName, const QString& newName) 
     if (m_stopped) {
         return;
     }
-    switch (m_effects.rename(oldName, newName)) {
-    case platform::RenameResult::Renamed:
-        writeEventLine(EventKind::Done, oldName, newName, texts::kLineDone);
-        break;
-    case platform::RenameResult::TargetExists: {
+    // The done line is on record before the file is touched, so a run killed at any moment leaves no file
+    // renamed without its line; at most the log's last line names a rename that did not happen.
+    if (!writeEventLine(EventKind::Done, oldName, newName, texts::kLineDone)) {
+        return;
+    }
+    const platform::RenameResult result = m_effects.rename(oldName, newName);
+    if (result == platform::RenameResult::Renamed) {
+        return;
+    }
+    if (m_effects.retractLine()) {
+        stop();
+        return;
+    }
+    if (result == platform::RenameResult::TargetExists) {
         m_services.showMessage(joined({oldName, texts::kNameTakenBefore, newName, texts::kNameTakenAfter}));
         writeEventLine(EventKind::NameTaken, oldName, newName, texts::kLineNameTaken);
-        break;
-    }
-    case platform::RenameResult::Failed:
+    } else {
         writeEventLine(EventKind::Failed, oldName, newName, texts::kLineFailed);
-        break;
     }
 }
 
@@ -84,13 +94,19 @@ void RenameContext::refuseEmptyName(const QString& oldName, QStringView extensio
     writeEventLine(EventKind::Illegal, oldName, extension, texts::kLineIllegal);
 }
 
-void RenameContext::writeEventLine(EventKind kind, QStringView oldName, QStringView newName, QStringView ending) {
+bool RenameContext::writeEventLine(EventKind kind, QStringView oldName, QStringView newName, QStringView ending) {
     m_line.resize(0); // keeps the capacity for the next line
     m_line.append(oldName).append(QStringView(texts::kRenamedTo)).append(newName).append(ending);
     if (m_effects.writeLine({m_entry, kind, oldName, newName, m_line})) {
-        m_stopped = true;
-        m_services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
+        stop();
+        return false;
     }
+    return true;
+}
+
+void RenameContext::stop() {
+    m_stopped = true;
+    m_services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
 }
 
 void renameEntries(const RenameRequest& request, QStringView programName, CommandServices& services,

@@ -30,9 +30,11 @@ public:
     // True once a log line could not be written; the run must not rename anything after that.
     bool stopped() const { return m_stopped; }
 
-    // Renames oldName to newName within the folder, never replacing an entry, and logs the outcome:
-    // the done line; for a taken name the message, then the name-taken line; for any other failure the
-    // failed line. Identical names succeed without touching the disk.
+    // Renames oldName to newName within the folder, never replacing an entry, and logs the outcome. The
+    // done line is written first; only then is the file renamed. When the rename does not happen the done
+    // line is cut off again and, for a taken name, the message is shown and the name-taken line written;
+    // for any other failure the failed line. Identical names succeed without touching the disk. A line
+    // that cannot be written or cut off stops the run before anything more is touched.
     void ApplyRename(const QString& oldName, const QString& newName);
 
     // The replace method's refusal of an empty name part: the message, then the illegal line with the
@@ -40,7 +42,10 @@ public:
     void refuseEmptyName(const QString& oldName, QStringView extension);
 
 private:
-    void writeEventLine(EventKind kind, QStringView oldName, QStringView newName, QStringView ending);
+    // False when the line could not be written; the context is stopped then.
+    bool writeEventLine(EventKind kind, QStringView oldName, QStringView newName, QStringView ending);
+    // Tells the user once that the log cannot be written, and renames nothing more.
+    void stop();
 
     const RenameRequest& m_request;
     const RunValues m_values;

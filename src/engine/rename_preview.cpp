@@ -38,6 +38,9 @@ public:
         return {};
     }
 
+    // The row is written again by the line of what did happen.
+    std::error_code retractLine() override { return {}; }
+
 private:
     platform::FolderSnapshot& m_snapshot;
     std::vector<PreviewRow>& m_rows;

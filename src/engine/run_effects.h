@@ -44,6 +44,9 @@ public:
     virtual platform::RenameResult rename(const QString& oldName, const QString& newName) = 0;
     // Appends the event's line to the log; an error when the line did not reach the OS whole.
     virtual std::error_code writeLine(const RunEvent& event) = 0;
+    // Takes the line of the last writeLine back out of the log: a done line written ahead of a rename that
+    // then did not happen. An error when it could not be taken back whole.
+    virtual std::error_code retractLine() = 0;
 };
 
 // The effects of a real run: the held folder's no-replace rename and the open rename log.
@@ -53,6 +56,7 @@ public:
 
     platform::RenameResult rename(const QString& oldName, const QString& newName) override;
     std::error_code writeLine(const RunEvent& event) override;
+    std::error_code retractLine() override;
 
 private:
     platform::RenameFolder& m_folder;

@@ -1,6 +1,7 @@
 #include "listing/file_list_export.h"
 
 #include "engine/name_helpers.h"
+#include "engine/run_values.h"
 #include "listing/texts.h"
 #include "platform/folder_handle.h"
 #include "platform/gbk_text.h"
@@ -16,18 +17,11 @@ QString listFileName(const QString& typed) {
     return typed.endsWith(extension, Qt::CaseInsensitive) ? typed : typed + extension.toString();
 }
 
-// Only a regular file of that name is offered for overwriting. Anything else there (a folder, a link, a
-// FIFO or device) is never written: a Yes could only end in failure, so the run goes ahead and reports the
-// failure instead.
-bool isReplaceable(const platform::FolderHandle& folder, const QString& name) {
-    return platform::isRegularFileEntry(folder, name);
-}
-
 // False when the file could not be created, or a write or the commit failed; an existing file is then
 // left as it was.
 bool writeList(const FileListRequest& request, const platform::FolderHandle& folder, const QString& listName,
-               engine::CommandServices& services) {
-    platform::GbkSaveFile file(folder, listName);
+               const platform::HeldFile& replaces, engine::CommandServices& services) {
+    platform::GbkSaveFile file(folder, listName, &replaces);
     if (file.open()) {
         return false;
     }
@@ -64,17 +58,24 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
     }
     const QString name = listFileName(request.listName);
     // The question and the writing see the same folder, held from here to the end: a folder that cannot be
-    // held gets no question and fails the writing.
+    // held gets no question and fails the writing. The rename log is never a list: the history of every run
+    // would be gone.
     platform::FolderHandle folder;
-    (void)folder.open(request.folder);
-    if (isReplaceable(folder, name) && !services.askYesNo(name + QString::fromUtf16(texts::kOverwriteQuestionEnd))) {
+    if (!engine::isLogFile(name)) {
+        (void)folder.open(request.folder);
+    }
+    // Only a regular file of that name is offered for overwriting, and only that very file may be replaced
+    // then; nothing at all where no question was asked. Anything else there (a folder, a link, a FIFO or
+    // device) is never written: a Yes could only end in failure, so the run goes ahead and reports it.
+    platform::HeldFile replaces;
+    if (replaces.open(folder, name) && !services.askYesNo(name + QString::fromUtf16(texts::kOverwriteQuestionEnd))) {
         return;
     }
 
     bool written = false;
     {
         const engine::BusyScope busy(services);
-        written = folder.isOpen() && writeList(request, folder, name, services);
+        written = folder.isOpen() && writeList(request, folder, name, replaces, services);
     }
     // Told after the run, when the window is restored and the refreshed file list shows what is on disk.
     if (!written) {

@@ -29,6 +29,26 @@ private:
 // would come back as U+FFFD).
 bool encodeEntryName(const QString& name, QByteArray& bytes);
 
+// A regular file of a held folder, held from the moment it was looked at: while it is held no other file can
+// take its identity, so "the entry is this very file" stays exact even when it is removed and another file
+// is put at its name.
+class HeldFile {
+public:
+    HeldFile() = default;
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+
+    // Holds the entry of that name when it is itself a regular file (a link to one is not); false otherwise.
+    bool open(const FolderHandle& folder, const QString& name);
+    bool isOpen() const { return m_fd >= 0; }
+    // True when the entry of that name in the folder (by its bytes, not following a link) is this file.
+    bool isAt(int folder, const char* name) const;
+
+private:
+    int m_fd = -1;
+};
+
 // True when the entry of that name in the held folder is itself a regular file (a link to one is not).
 bool isRegularFileEntry(const FolderHandle& folder, const QString& name);
 

@@ -1,14 +1,19 @@
 #include "platform/gbk_text.h"
 
+#include "platform/file_rename.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace filarion::platform {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -148,15 +153,16 @@ std::error_code writeAll(int fd, const char* data, qsizetype size, qsizetype& wr
     return {};
 }
 
-// A free-looking temporary name beside the file: its name, a dot and six random letters; a hidden name of
-// our own where that would be longer than a file name may be.
-QByteArray temporaryNameFor(const QByteArray& name) {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+// A free-looking temporary name beside the file, hidden so that no pattern takes it into a working set:
+// a dot, its name, a dot and six random letters; a hidden name of our own where that would be longer than
+// a file name may be.
+QString temporaryNameFor(const QString& name, qsizetype nameBytes) {
+    static constexpr char16_t kLetters[] = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     constexpr qsizetype kLongestName = 255;
-    QByteArray temporary = name.size() + 7 > kLongestName ? QByteArray(".filarion") : name;
-    temporary.append('.');
+    QString temporary = nameBytes + 8 > kLongestName ? u".filarion"_s : u'.' + name;
+    temporary.append(u'.');
     for (int i = 0; i < 6; ++i) {
-        temporary.append(kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))]);
+        temporary.append(QChar(kLetters[QRandomGenerator::global()->bounded(int(std::size(kLetters) - 1))]));
     }
     return temporary;
 }
@@ -200,8 +206,11 @@ std::error_code GbkAppendFile::writeLine(QStringView line) {
     m_buffer.resize(0); // keeps the capacity for the next line
     m_encoder.appendRecord(line, m_buffer);
     qsizetype written = 0;
+    m_lastLineSize = 0;
     const std::error_code error = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), written);
-    if (error && written > 0) {
+    if (!error) {
+        m_lastLineSize = written;
+    } else if (written > 0) {
         // The part of the line that went out is cut off again: the file keeps only whole lines.
         struct stat st {};
         if (::fstat(m_fd, &st) == 0 && st.st_size >= written) {
@@ -209,6 +218,27 @@ std::error_code GbkAppendFile::writeLine(QStringView line) {
         }
     }
     return error;
+}
+
+std::error_code GbkAppendFile::retractLastLine() {
+    if (m_fd < 0 || m_lastLineSize == 0) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    // With O_APPEND the file offset is the end of this descriptor's last write: the line is still the
+    // file's last exactly when the file ends there.
+    const off_t end = ::lseek(m_fd, 0, SEEK_CUR);
+    struct stat st {};
+    if (end < 0 || ::fstat(m_fd, &st) != 0) {
+        return lastError();
+    }
+    if (st.st_size != end || end < m_lastLineSize) {
+        return std::make_error_code(std::errc::device_or_resource_busy);
+    }
+    if (::ftruncate(m_fd, end - m_lastLineSize) != 0) {
+        return lastError();
+    }
+    m_lastLineSize = 0;
+    return {};
 }
 
 std::error_code GbkAppendFile::close() {
@@ -223,9 +253,10 @@ std::error_code GbkAppendFile::close() {
     return {};
 }
 
-GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name) : m_folder(folder) {
-    if (!encodeEntryName(name, m_name)) {
-        m_name.clear();
+GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces)
+    : m_folder(folder), m_name(name), m_replaces(replaces) {
+    if (!encodeEntryName(name, m_nameBytes)) {
+        m_nameBytes.clear();
     }
 }
 
@@ -235,26 +266,24 @@ GbkSaveFile::~GbkSaveFile() {
 
 std::error_code GbkSaveFile::open() {
     letWritesFailBeyondTheSizeLimit();
-    if (!m_folder.isOpen() || m_name.isEmpty()) {
+    if (!m_folder.isOpen() || m_nameBytes.isEmpty()) {
         return m_error = std::make_error_code(std::errc::invalid_argument);
     }
     const int folder = m_folder.descriptor();
     struct stat st {};
-    if (std::error_code error = checkRegularOrMissing(folder, m_name.constData(), st)) {
-        if (error != std::errc::no_such_file_or_directory) {
-            return m_error = error;
-        }
-    } else {
-        m_mode = st.st_mode & 07777;
+    if (std::error_code error = checkRegularOrMissing(folder, m_nameBytes.constData(), st);
+        error && error != std::errc::no_such_file_or_directory) {
+        return m_error = error;
     }
     // An unnamed file leaves nothing behind when the program dies while writing it.
     m_fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (m_fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
         // A file system without unnamed files: a named temporary file beside the list from the start.
         for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            m_temporaryName = temporaryNameFor(m_name);
-            m_fd = ::openat(folder, m_temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                            0666);
+            m_temporaryName = temporaryNameFor(m_name, m_nameBytes.size());
+            QByteArray bytes;
+            (void)encodeEntryName(m_temporaryName, bytes);
+            m_fd = ::openat(folder, bytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
             if (m_fd < 0 && errno != EEXIST) {
                 break;
             }
@@ -265,9 +294,6 @@ std::error_code GbkSaveFile::open() {
     }
     if (m_fd < 0) {
         return m_error = lastError();
-    }
-    if (m_mode != 0) {
-        (void)::fchmod(m_fd, m_mode);
     }
     return {};
 }
@@ -297,11 +323,13 @@ std::error_code GbkSaveFile::nameTheTemporaryFile() {
     }
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = temporaryNameFor(m_name);
-        int result = ::linkat(AT_FDCWD, self.constData(), m_folder.descriptor(), name.constData(), AT_SYMLINK_FOLLOW);
+        const QString name = temporaryNameFor(m_name, m_nameBytes.size());
+        QByteArray bytes;
+        (void)encodeEntryName(name, bytes);
+        int result = ::linkat(AT_FDCWD, self.constData(), m_folder.descriptor(), bytes.constData(), AT_SYMLINK_FOLLOW);
         if (result != 0 && errno == ENOENT) {
             // No /proc (a bare chroot): linking the descriptor itself needs a privilege that root has.
-            result = ::linkat(m_fd, "", m_folder.descriptor(), name.constData(), AT_EMPTY_PATH);
+            result = ::linkat(m_fd, "", m_folder.descriptor(), bytes.constData(), AT_EMPTY_PATH);
         }
         if (result == 0) {
             m_temporaryName = name;
@@ -312,6 +340,55 @@ std::error_code GbkSaveFile::nameTheTemporaryFile() {
         }
     }
     return std::make_error_code(std::errc::file_exists);
+}
+
+// Puts the named temporary file at the list's name. Where a file may be replaced, the two are swapped
+// atomically and the one swapped out must be that very file (else they are swapped back); a file system
+// that cannot swap gets the same check just before a plain rename. Everywhere else the name must be free.
+std::error_code GbkSaveFile::putInPlace() {
+    const int folder = m_folder.descriptor();
+    QByteArray temporary;
+    (void)encodeEntryName(m_temporaryName, temporary);
+    if (m_replaces != nullptr && m_replaces->isOpen()) {
+        if (::renameat2(folder, temporary.constData(), folder, m_nameBytes.constData(), RENAME_EXCHANGE) == 0) {
+            if (m_replaces->isAt(folder, temporary.constData())) {
+                (void)::unlinkat(folder, temporary.constData(), 0);
+                m_temporaryName.clear();
+                return {};
+            }
+            if (::renameat2(folder, temporary.constData(), folder, m_nameBytes.constData(), RENAME_EXCHANGE) != 0) {
+                // The other file keeps the temporary name: never removed as ours, it loses nothing.
+                m_temporaryName.clear();
+            }
+            return std::make_error_code(std::errc::file_exists);
+        }
+        if (errno != ENOENT) {
+            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+                return lastError();
+            }
+            if (m_replaces->isAt(folder, m_nameBytes.constData())) {
+                return ::renameat(folder, temporary.constData(), folder, m_nameBytes.constData()) == 0
+                           ? std::error_code()
+                           : lastError();
+            }
+            struct stat st {};
+            if (::fstatat(folder, m_nameBytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                return std::make_error_code(std::errc::file_exists);
+            }
+        }
+        // The file agreed to is gone: the name is put in place only where it is free.
+    }
+    RenameFolder renamer(m_folder);
+    const RenameOutcome outcome = renamer.rename(m_temporaryName, m_name);
+    switch (outcome.result) {
+    case RenameResult::Renamed:
+        return {};
+    case RenameResult::TargetExists:
+        return std::make_error_code(std::errc::file_exists);
+    case RenameResult::Failed:
+        break;
+    }
+    return outcome.error ? outcome.error : std::make_error_code(std::errc::io_error);
 }
 
 std::error_code GbkSaveFile::commit() {
@@ -325,18 +402,8 @@ std::error_code GbkSaveFile::commit() {
     if (!m_error) {
         m_error = nameTheTemporaryFile();
     }
-    struct stat st {};
     if (!m_error) {
-        // The name may have become a link or a folder since open(); the rename would not follow a link, but
-        // it would take the link away: that entry is left as it is.
-        if (const std::error_code error = checkRegularOrMissing(m_folder.descriptor(), m_name.constData(), st);
-            error && error != std::errc::no_such_file_or_directory) {
-            m_error = error;
-        }
-    }
-    if (!m_error && ::renameat(m_folder.descriptor(), m_temporaryName.constData(), m_folder.descriptor(),
-                               m_name.constData()) != 0) {
-        m_error = lastError();
+        m_error = putInPlace();
     }
     if (!m_error) {
         m_temporaryName.clear();
@@ -355,7 +422,9 @@ void GbkSaveFile::discard() {
         m_fd = -1;
     }
     if (!m_temporaryName.isEmpty() && m_folder.isOpen()) {
-        ::unlinkat(m_folder.descriptor(), m_temporaryName.constData(), 0);
+        QByteArray bytes;
+        (void)encodeEntryName(m_temporaryName, bytes);
+        ::unlinkat(m_folder.descriptor(), bytes.constData(), 0);
         m_temporaryName.clear();
     }
 }

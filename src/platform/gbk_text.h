@@ -50,22 +50,30 @@ public:
 
     std::error_code open(const FolderHandle& folder, const QString& name);
     std::error_code writeLine(QStringView line);
+    // Cuts the line that the last writeLine wrote off again. Refused (and nothing cut) when the file no
+    // longer ends with it: another writer appended since, or it was cut already.
+    std::error_code retractLastLine();
     std::error_code close();
     bool isOpen() const { return m_fd >= 0; }
 
 private:
     int m_fd = -1;
+    qsizetype m_lastLineSize = 0; // the bytes of the last whole line written; 0 once retracted
     GbkEncoder m_encoder;
     QByteArray m_buffer;
 };
 
 // A text file of a held folder written whole in GBK, CR LF after each line (a line break inside a line is
-// written as '?'). The lines go to a temporary file in the folder, which is renamed over the name there on
-// commit: an existing file is never left half overwritten, and an entry of that name that is a link or
-// not a regular file is never written, followed or replaced. Nothing of an uncommitted file stays behind.
+// written as '?'). The lines go to a temporary file in the folder (unnamed, or hidden where the file system
+// has no unnamed files), which is put at the name on commit: an existing file is never left half
+// overwritten, and an entry of that name that is a link or not a regular file is never written, followed
+// or replaced. Only the file held as `replaces` (the very one the user agreed to replace) may be replaced;
+// any other entry at the name at commit, or any entry at all when there is none to replace, fails the commit
+// (EEXIST) and stays as it is. The file gets the permissions of a new file, never those of the one it
+// replaces. Nothing of an uncommitted file stays behind.
 class GbkSaveFile {
 public:
-    GbkSaveFile(const FolderHandle& folder, const QString& name);
+    GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces = nullptr);
     ~GbkSaveFile();
     GbkSaveFile(const GbkSaveFile&) = delete;
     GbkSaveFile& operator=(const GbkSaveFile&) = delete;
@@ -79,13 +87,15 @@ public:
 private:
     void flushBuffer();
     std::error_code nameTheTemporaryFile();
+    std::error_code putInPlace();
     void discard();
 
     const FolderHandle& m_folder;
-    QByteArray m_name;
-    QByteArray m_temporaryName; // empty while the temporary file has no name
+    QString m_name;
+    QByteArray m_nameBytes;
+    const HeldFile* m_replaces;
+    QString m_temporaryName; // empty while the temporary file has no name
     int m_fd = -1;
-    unsigned m_mode = 0; // the permissions of the file it replaces; 0 for a new file
     std::error_code m_error;
     GbkEncoder m_encoder;
     QByteArray m_buffer;

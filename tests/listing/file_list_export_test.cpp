@@ -327,6 +327,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"link to nothing", u"清单", Standing::DanglingLink},
                       FailureCase{"link to a device", u"清单", Standing::LinkToDevice},
                       FailureCase{"FIFO of the list's name", u"清单", Standing::Fifo},
+                      FailureCase{"the rename log's name", u"QuillmarkLog"},
                       FailureCase{"name with a NUL", std::u16string_view(u"清单\0x", 4), Standing::Nothing},
                       FailureCase{"name that leads out of the folder", u"../清单", Standing::Nothing},
                       FailureCase{"name that leads into a subfolder", u"sub/清单", Standing::Subfolder}));

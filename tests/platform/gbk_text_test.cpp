@@ -147,12 +147,14 @@ TEST(GbkText, AppendIntoAFolderOrMissingFolderFails) {
     EXPECT_TRUE(file.writeLine(u"x"_s));
 }
 
-TEST(GbkText, SaveFileReplacesWholeOnlyOnCommitAndKeepsThePermissions) {
+TEST(GbkText, SaveFileReplacesTheAgreedFileWholeOnlyOnCommitWithTheModeOfANewFile) {
     HeldFolder held;
     held.dir.write(u"list.txt"_s, QByteArray(100000, 'o'));
     const QByteArray path = QFile::encodeName(held.dir.filePath(u"list.txt"_s));
-    ASSERT_EQ(::chmod(path.constData(), 0640), 0);
-    GbkSaveFile file(held.handle, u"list.txt"_s);
+    ASSERT_EQ(::chmod(path.constData(), 06777), 0);
+    HeldFile agreed;
+    ASSERT_TRUE(agreed.open(held.handle, u"list.txt"_s));
+    GbkSaveFile file(held.handle, u"list.txt"_s, &agreed);
     ASSERT_FALSE(file.open());
     for (int i = 0; i < 10000; ++i) {
         file.writeLine(u"行"_s);
@@ -161,9 +163,19 @@ TEST(GbkText, SaveFileReplacesWholeOnlyOnCommitAndKeepsThePermissions) {
     ASSERT_FALSE(file.commit());
     EXPECT_EQ(held.dir.read(u"list.txt"_s), QByteArray("\xd0\xd0\r\n").repeated(10000));
     EXPECT_EQ(held.dir.entries(), QStringList{u"list.txt"_s});
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
     struct stat st {};
     ASSERT_EQ(::stat(path.constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640U);
+    EXPECT_EQ(st.st_mode & 07777, 0666U & ~mask);
+
+    // Without a file agreed to, nothing at the name is replaced.
+    GbkSaveFile again(held.handle, u"list.txt"_s);
+    ASSERT_FALSE(again.open());
+    again.writeLine(u"x"_s);
+    EXPECT_EQ(again.commit(), std::errc::file_exists);
+    EXPECT_EQ(held.dir.read(u"list.txt"_s), QByteArray("\xd0\xd0\r\n").repeated(10000));
+    EXPECT_EQ(held.dir.entries(), QStringList{u"list.txt"_s});
 }
 
 TEST(GbkText, SaveFileInMissingFolderFailsAndLeavesNothing) {

@@ -12,9 +12,11 @@
 #include <QFile>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <memory>
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace filarion::test {
@@ -77,8 +79,8 @@ class FailingFileSystem : public ::testing::TestWithParam<FaultMethod> {};
 
 // The file size limit falls just before, at and just after the end of every line, the header's included,
 // and at the start: the program is not ended by the limit, the log keeps the whole lines that fit (a line
-// cut short is taken back) and never loses the ones it held, the entries whose lines fit are renamed, the
-// one whose line failed too, and nothing after it.
+// cut short is taken back) and never loses the ones it held, exactly the entries whose lines fit are
+// renamed, and neither the one whose line failed nor any after it.
 TEST_P(FailingFileSystem, DiskFullForTheLogAtEveryLineStopsTheRunBeforeTheNextRename) {
     const FaultMethod& method = GetParam();
     const QByteArray earlier("earlier\r\n");
@@ -117,7 +119,7 @@ TEST_P(FailingFileSystem, DiskFullForTheLogAtEveryLineStopsTheRunBeforeTheNextRe
 
         std::set<int> moved;
         for (std::size_t j = 0; j + 1 < ends.size(); ++j) {
-            if (limit >= ends[j]) { // the line before fitted, so this entry was renamed
+            if (limit >= ends[j + 1]) { // its own line fitted, so this entry was renamed
                 moved.insert(renamable(method)[j]);
             }
         }
@@ -367,6 +369,80 @@ TEST(FailingFileSystemList, ExfatCardTakesTheListAndTheRenameRun) {
               expectedLog({doneLine(u"cad1.JPG"_s, u"zet1.JPG"_s), doneLine(u"cad2.JPG"_s, u"zet2.JPG"_s)}));
     EXPECT_EQ(folder.entries(), sortedNames({u"QuillmarkLog.txt"_s, u"zet1.JPG"_s, u"zet2.JPG"_s, u"清单.txt"_s}));
 }
+
+// Another program at the list's name while the list is written, on a folder of the disk's own and on an
+// exFAT card (named temporary files, no atomic swap). Only the very file the user agreed to replace is
+// replaced; a rival is never replaced nor moved; no temporary file stays; a replaced list takes no bits of
+// the old one.
+enum class Rival : std::uint8_t { None, AtTheFreeName, SwappedForTheAgreedFile, AgreedFileRemoved };
+
+struct ListRace {
+    const char* label;
+    bool oldList;
+    Rival rival;
+    bool written;
+};
+
+class ListRaces : public ::testing::TestWithParam<std::tuple<ListRace, bool>> {};
+
+TEST_P(ListRaces, OnlyTheAgreedFileIsReplaced) {
+    const auto& [race, onExfat] = GetParam();
+    std::unique_ptr<FuseExfat> card;
+    if (onExfat) {
+        card = std::make_unique<FuseExfat>();
+        if (!card->mounted()) {
+            GTEST_SKIP() << "no FUSE exFAT here: " << card->reason();
+        }
+    }
+    const TempFolder folder(onExfat ? card->path() : QString());
+    const QStringList names{u"a.JPG"_s, u"b.JPG"_s, u"c.JPG"_s};
+    createFiles(folder, names);
+    const QByteArray listPath = QFile::encodeName(folder.filePath(u"清单.txt"_s));
+    if (race.oldList) {
+        folder.write(u"清单.txt"_s, "old");
+        ASSERT_EQ(::chmod(listPath.constData(), onExfat ? 0644 : 06777), 0);
+    }
+    HookedServices services;
+    if (race.oldList) {
+        services.expectQuestion(u"清单.txt 已存在，是否覆盖？"_s, true);
+    }
+    services.beforeEntry = [&](int entry) {
+        if (entry != 1) {
+            return;
+        }
+        if (race.rival != Rival::None && race.rival != Rival::AtTheFreeName) {
+            ASSERT_EQ(::unlink(listPath.constData()), 0);
+        }
+        if (race.rival == Rival::AtTheFreeName || race.rival == Rival::SwappedForTheAgreedFile) {
+            ASSERT_TRUE(createExclusive(listPath, "rival"));
+        }
+    };
+    listing::MakeFileList({u"清单"_s, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(), names}, services);
+
+    EXPECT_EQ(services.messages, race.written ? QStringList() : QStringList{u"清单文件写入失败！"_s});
+    EXPECT_EQ(folder.read(u"清单.txt"_s),
+              race.written ? gbkLines({folder.path() + u"/*.JPG文件清单："_s, u"1.a.JPG"_s, u"2.b.JPG"_s, u"3.c.JPG"_s})
+                           : QByteArray("rival"));
+    EXPECT_EQ(folder.entries(), sortedNames(names + QStringList{u"清单.txt"_s}));
+    if (race.written && !onExfat) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        struct stat st {};
+        ASSERT_EQ(::stat(listPath.constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666U & ~mask);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ListRaces,
+    ::testing::Combine(::testing::Values(ListRace{"AgreedFileReplaced", true, Rival::None, true},
+                                         ListRace{"FileAtTheFreeName", false, Rival::AtTheFreeName, false},
+                                         ListRace{"AgreedFileSwapped", true, Rival::SwappedForTheAgreedFile, false},
+                                         ListRace{"AgreedFileRemoved", true, Rival::AgreedFileRemoved, true}),
+                       ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<ListRace, bool>>& param) {
+        return std::string(std::get<0>(param.param).label) + (std::get<1>(param.param) ? "_Exfat" : "_Native");
+    });
 
 // The folder vanishes after it was listed: the list cannot be written, the user is told once, restored.
 TEST(FailingFileSystemList, FolderThatVanishedGivesOneMessage) {

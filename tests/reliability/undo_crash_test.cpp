@@ -80,12 +80,17 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
     QByteArray log = readBytes(logPath).value_or(QByteArray());
     int kills = 0;
     int completed = 0;
-    int renamesWithoutLine = 0;
+    int linesAhead = 0;
     qint64 undoneInAll = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int trial = 0; kills < kKills && trial < kMaxTrials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         std::vector<Step> steps = expectedSteps(log);
+        // A killed undo's last line may name a rename that the kill stopped: nothing to take back.
+        if (!steps.empty() && !readBytes(root + QFile::encodeName(steps.front().current)) &&
+            readBytes(root + QFile::encodeName(steps.front().former))) {
+            steps.erase(steps.begin());
+        }
         if (steps.empty()) {
             runAgain();
             log = readBytes(logPath).value_or(QByteArray());
@@ -133,9 +138,9 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
                 ASSERT_EQ(readBytes(root + QFile::encodeName(step.former)), next.value(step.former));
             }
         }
-        ASSERT_TRUE(undone == lined || undone == lined + 1) << undone << " taken back, " << lined << " lines";
-        ASSERT_TRUE(!torn || !headed || undone == lined + 1) << "a torn line of a rename that did not happen";
-        renamesWithoutLine += static_cast<int>(undone - lined);
+        ASSERT_TRUE(undone == lined || undone + 1 == lined) << undone << " taken back, " << lined << " lines";
+        ASSERT_TRUE(!torn || undone == lined) << "a rename after a torn line";
+        linesAhead += static_cast<int>(lined - undone);
         undoneInAll += undone;
         contentOf = std::move(next);
         log = now;
@@ -146,9 +151,9 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
     }
     EXPECT_GE(kills, kKills);
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("[ crash    ] undo of %d files: %d kills survived, %d undos ended first, %lld renames taken back, %d "
-                "without their line, %d runs to take back, %.1f s\n",
-                kFiles, kills, completed, static_cast<long long>(undoneInAll), renamesWithoutLine, runs, seconds);
+    std::printf("[ crash    ] undo of %d files: %d kills survived, %d undos ended first, %lld renames taken back, 0 "
+                "without their line, %d kills between a line and its rename, %d runs to take back, %.1f s\n",
+                kFiles, kills, completed, static_cast<long long>(undoneInAll), linesAhead, runs, seconds);
 }
 
 } // namespace
