@@ -7,6 +7,8 @@
 #include "platform/gbk_read.h"
 #include "platform/gbk_text.h"
 
+#include <QStringDecoder>
+#include <algorithm>
 #include <vector>
 
 namespace filarion::engine {
@@ -23,18 +25,40 @@ struct UndoPlan {
     int leftAlone = 0;           // done lines that identify no single file
 };
 
-enum class LineReading : std::uint8_t { NotReversible, Reversible, LeftAlone };
+enum class LineReading : std::uint8_t {
+    Header,     // the last run starts after it
+    Nothing,    // a line of no rename: a refusal, a name that stayed, a rename written ahead and never done
+    Reversible, // a rename that identifies one file
+    LeftAlone,  // a line that no single reading fits, or one that undo must not act on
+};
 
-// Reads one done line's text without its ending against the snapshot as it stands at that line's turn.
-LineReading readDoneLine(QStringView body, const platform::FolderSnapshot& snapshot, UndoStep& step) {
-    if (body.contains(u'?')) {
-        return LineReading::LeftAlone;
-    }
+// How the text of a done line without its ending reads against the snapshot.
+enum class DoneReading : std::uint8_t {
+    Reversible, // exactly one split names a file under the new name with the old name free
+    Stayed,     // its only reading is a name that stayed as it was
+    Refused,    // one split fits, but the undo may not take it back
+    Ambiguous,  // several splits fit
+    NoFit,      // no split fits
+    NotDone,    // no split fits, and one names a file still under its old name with the new name free
+};
+
+// Names the undo never renames from or to: the log, the program's own file. Nor does it give a file a name
+// that no run could have taken it from (hidden, so outside any working set) or that the log could not hold
+// exactly ('?').
+bool mayTakeBack(QStringView current, QStringView former, QStringView programName) {
+    return !IsSkippedEntry(current, programName) && !IsSkippedEntry(former, programName) && !former.startsWith(u'.') &&
+           !current.contains(u'?') && !former.contains(u'?');
+}
+
+DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snapshot, QStringView programName,
+                         UndoStep& step) {
     const QStringView renamedTo(texts::kRenamedTo);
     int splits = 0;
-    int renameFits = 0;
+    int fits = 0;
+    bool refused = false;
     bool sameNameSplit = false; // at most one split, the one in the middle, reads a name that stayed
     bool sameNameFits = false;
+    bool notDone = false;
     for (qsizetype at = body.indexOf(renamedTo); at >= 0; at = body.indexOf(renamedTo, at + 1)) {
         const QStringView oldName = body.first(at);
         const QStringView newName = body.sliced(at + renamedTo.size());
@@ -50,63 +74,117 @@ LineReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
         }
         QString current = newName.toString();
         if (snapshot.isFile(current) && !snapshot.contains(former)) {
-            ++renameFits;
+            ++fits;
+            refused = refused || !mayTakeBack(current, former, programName);
             step = {std::move(current), std::move(former)};
+        } else if (snapshot.isFile(former) && !snapshot.contains(current)) {
+            notDone = true;
         }
     }
     if (splits == 1 && sameNameSplit) {
-        return LineReading::NotReversible; // its only reading is a name that stayed as it was
+        return DoneReading::Stayed;
     }
-    if (renameFits + (sameNameFits ? 1 : 0) != 1) {
-        return LineReading::LeftAlone;
+    if (fits + (sameNameFits ? 1 : 0) > 1) {
+        return DoneReading::Ambiguous;
     }
-    return renameFits == 1 ? LineReading::Reversible : LineReading::NotReversible;
+    if (fits == 1) {
+        return refused ? DoneReading::Refused : DoneReading::Reversible;
+    }
+    if (sameNameFits) {
+        return DoneReading::Stayed;
+    }
+    return notDone ? DoneReading::NotDone : DoneReading::NoFit;
 }
 
-// The last run of the log text: the lines after its last header line, read from the last to the first, each
-// reversible one played back on the snapshot so that the next one is read against the folder as it will be.
-UndoPlan planUndo(QStringView log, platform::FolderSnapshot& snapshot) {
-    UndoPlan plan;
-    const QStringView lineEnd(u"\r\n");
-    std::vector<QStringView> lines;
-    qsizetype start = 0;
-    for (qsizetype end = log.indexOf(lineEnd); end >= 0; end = log.indexOf(lineEnd, start)) {
-        lines.push_back(log.sliced(start, end - start));
-        start = end + lineEnd.size();
+// Reads the lines of the rename log as the undo needs them: decoded from GBK, and only where they survive
+// decoding and encoding unchanged (bytes that are no GBK, from bit rot or by hand, are never a name).
+class LogLineReader {
+public:
+    LogLineReader() : m_decoder("GBK", QStringConverter::Flag::Stateless) {
+        m_headerEnd = m_encoder.encode(QStringView(texts::kLogHeaderEnd));
+        for (const char16_t* ending : {texts::kLineNameTaken, texts::kLineIllegal, texts::kLineFailed}) {
+            m_refusals.push_back(m_encoder.encode(QStringView(ending)));
+        }
     }
-    const bool torn = start < log.size();
-    qsizetype first = 0;
-    bool headed = false;
-    for (qsizetype i = static_cast<qsizetype>(lines.size()) - 1; i >= 0; --i) {
-        if (lines[static_cast<std::size_t>(i)].endsWith(QStringView(texts::kLogHeaderEnd))) {
-            first = i + 1;
-            headed = true;
+
+    // The reading of one line; `last` for the last whole line of the log, the only one that a killed run
+    // may have written ahead of a rename that did not happen.
+    LineReading read(QByteArrayView bytes, bool cut, bool last, const platform::FolderSnapshot& snapshot,
+                     QStringView programName, UndoStep& step) {
+        if (cut) {
+            return isRefusal(bytes) ? LineReading::Nothing : LineReading::LeftAlone;
+        }
+        if (bytes.endsWith(m_headerEnd)) {
+            return LineReading::Header;
+        }
+        if (bytes.isEmpty()) {
+            return LineReading::LeftAlone;
+        }
+        const QString text = m_decoder.decode(bytes);
+        m_check.resize(0);
+        m_encoder.append(text, m_check);
+        const QStringView done(texts::kLineDone);
+        if (m_check == bytes && text.endsWith(done)) {
+            switch (readDoneLine(QStringView(text).chopped(done.size()), snapshot, programName, step)) {
+            case DoneReading::Reversible:
+                return LineReading::Reversible;
+            case DoneReading::Stayed:
+                return LineReading::Nothing;
+            case DoneReading::Refused:
+            case DoneReading::Ambiguous:
+                return LineReading::LeftAlone;
+            case DoneReading::NotDone:
+                if (last) {
+                    return LineReading::Nothing;
+                }
+                break;
+            case DoneReading::NoFit:
+                break;
+            }
+        }
+        return isRefusal(bytes) ? LineReading::Nothing : LineReading::LeftAlone;
+    }
+
+private:
+    bool isRefusal(QByteArrayView bytes) const {
+        return std::any_of(m_refusals.begin(), m_refusals.end(),
+                           [&](const QByteArray& ending) { return bytes.endsWith(ending); });
+    }
+
+    platform::GbkEncoder m_encoder;
+    QStringDecoder m_decoder;
+    QByteArray m_headerEnd;
+    std::vector<QByteArray> m_refusals;
+    QByteArray m_check;
+};
+
+// The last run of the log: the lines after its last header, read from the last to the first, each
+// reversible one played back on the snapshot so that the next one is read against the folder as it will be.
+// Nothing when the log has no header; a read error leaves the plan empty and the reader's error set.
+UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& snapshot, QStringView programName) {
+    UndoPlan plan;
+    LogLineReader reader;
+    bool last = !log.endsTorn();
+    plan.leftAlone = log.endsTorn() ? 1 : 0;
+    while (log.previous()) {
+        UndoStep step;
+        const LineReading reading = reader.read(log.line(), log.isCut(), last, snapshot, programName, step);
+        last = false;
+        switch (reading) {
+        case LineReading::Header:
+            return plan;
+        case LineReading::Nothing:
+            break;
+        case LineReading::LeftAlone:
+            ++plan.leftAlone;
+            break;
+        case LineReading::Reversible:
+            snapshot.rename(step.currentName, step.formerName);
+            plan.steps.push_back(std::move(step));
             break;
         }
     }
-    if (!headed) {
-        return plan;
-    }
-    plan.leftAlone += torn ? 1 : 0;
-    for (qsizetype i = static_cast<qsizetype>(lines.size()) - 1; i >= first; --i) {
-        const QStringView line = lines[static_cast<std::size_t>(i)];
-        if (line.endsWith(QStringView(texts::kLineNameTaken)) || line.endsWith(QStringView(texts::kLineIllegal)) ||
-            line.endsWith(QStringView(texts::kLineFailed))) {
-            continue; // nothing was renamed
-        }
-        UndoStep step;
-        const LineReading reading =
-            line.endsWith(QStringView(texts::kLineDone))
-                ? readDoneLine(line.chopped(QStringView(texts::kLineDone).size()), snapshot, step)
-                : LineReading::LeftAlone;
-        if (reading == LineReading::LeftAlone) {
-            ++plan.leftAlone;
-        } else if (reading == LineReading::Reversible) {
-            snapshot.rename(step.currentName, step.formerName);
-            plan.steps.push_back(std::move(step));
-        }
-    }
-    return plan;
+    return {}; // no header: no run to take back
 }
 
 // The real run's effects, counting the renames that happened.
@@ -120,6 +198,7 @@ public:
         return result;
     }
     std::error_code writeLine(const RunEvent& event) override { return m_disk.writeLine(event); }
+    std::error_code retractLine() override { return m_disk.retractLine(); }
 
     qsizetype renamed() const { return m_renamed; }
 
@@ -134,10 +213,10 @@ void UndoLastRun(const QString& folderPath, CommandServices& services, const Run
     const QString logName = QString::fromUtf16(texts::kLogFileName);
     const QString logMessage = QString::fromUtf16(texts::kLogNotWritable);
     platform::FolderHandle folder;
-    QString text;
+    platform::ReverseLineReader reader;
     std::error_code error = folder.open(folderPath);
     if (!error) {
-        error = platform::readGbkFile(folder, logName, text);
+        error = reader.open(folder, logName);
     }
     if (error == std::errc::no_such_file_or_directory && folder.isOpen()) {
         services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
@@ -148,7 +227,11 @@ void UndoLastRun(const QString& folderPath, CommandServices& services, const Run
         services.showMessage(logMessage);
         return;
     }
-    const UndoPlan plan = planUndo(text, snapshot);
+    const UndoPlan plan = planUndo(reader, snapshot, environment.programName);
+    if (reader.error()) {
+        services.showMessage(logMessage);
+        return;
+    }
     if (plan.steps.empty()) {
         services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
         return;

@@ -7,19 +7,24 @@
 
 namespace filarion::engine {
 
-// The undo of the last run that the folder's rename log records: the event lines after its last header line.
-// Its done lines are taken back in reverse order, each file now bearing the new name renamed to the old one
-// with the run's own no-replace rename. A line counts only where it identifies one file exactly: split at one
-// "改名为" such that the new name is a file of the folder (a link to one counts) and the old name is free, at
-// the moment that line is taken back; a line that no split or several splits fit, that holds a '?' (a
-// character the log could not hold), or that is torn, is left alone and counted. The plan is made on a
-// snapshot of the folder before the user is asked; nothing is touched unless the answer is Yes.
+// The undo of the last run that the folder's rename log records: the event lines after its last header line,
+// read from the log's end backwards only as far as that header, so that neither time nor memory grows with
+// the rest of the log. Its renames are taken back in reverse order, each file now bearing the new name
+// renamed to the old one with the run's own no-replace rename. A line is read against the folder, whatever
+// its ending: it is taken back where exactly one split at "改名为" names a file of the folder (a link to one
+// counts) under the new name with the old name free, at the moment that line is taken back. Refusals, names
+// that stayed, and a last line written ahead of a rename that a kill stopped (new name free, old name a
+// file) are no renames. Left alone and counted: a line that no split or several splits fit, a torn or
+// overlong line, bytes that are no GBK, a '?' (a character the log could not hold), a rename from or to the
+// log or the program's own file, or back to a hidden name. The plan is made on a snapshot of the folder
+// before the user is asked, and the question counts only the steps it can take; nothing is touched unless
+// the answer is Yes.
 //
 // The undo is itself a run: it holds the window busy, appends a header line and one event line per rename
-// in the log's usual forms (each handed to the OS before the next rename), and refreshes the file list. A
-// log that is a link or not a regular file, or cannot be written, gives the run's log message and nothing is
-// renamed; no reversible line gives its own message and nothing else. Lines left alone and renames that
-// failed are told in one message at the end.
+// in the log's usual forms (each handed to the OS before its rename), and refreshes the file list. A log
+// that is a link or not a regular file, cannot be read or cannot be written, gives the run's log message and
+// nothing is renamed; no reversible line gives its own message and nothing else. Lines left alone and
+// renames that failed are told in one message at the end.
 void UndoLastRun(const QString& folder, CommandServices& services,
                  const RunEnvironment& environment = defaultRunEnvironment());
 

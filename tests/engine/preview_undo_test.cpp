@@ -364,6 +364,19 @@ INSTANTIATE_TEST_SUITE_P(
                                {u"b.txt"_s, u"c.txt"_s, u"f.txt"_s},
                                {u"d.txt改名为c.txt！"_s},
                                {undoIncomplete(2)}},
+                      UndoCase{"AnEndingInsideANameIsReadAgainstTheFolderAndALastLineAheadOfItsRenameIsNone",
+                               {kOld, u"q改名为q，因重名未执行！"_s, u"r改名为r，因重名未执行！"_s},
+                               {u"q，因重名未执行"_s, u"r"_s},
+                               {u"q"_s, u"r"_s},
+                               {u"q，因重名未执行改名为q！"_s},
+                               {}},
+                      UndoCase{"NeverFromOrToTheLogOrTheProgramNorBackToAHiddenName",
+                               {kOld, u"a改名为QuillmarkLog.txt！"_s, u"prog.txt改名为b！"_s, u"c改名为prog！"_s,
+                                u".d改名为e！"_s, u"f改名为g！"_s},
+                               {u"b"_s, u"prog"_s, u"e"_s, u"g"_s},
+                               {u"b"_s, u"prog"_s, u"e"_s, u"f"_s},
+                               {u"g改名为f！"_s},
+                               {undoIncomplete(4)}},
                       UndoCase{"AFileNoLongerThereOrAnOldNameTakenIsLeftAlone",
                                {kOld, u"a.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s},
                                {u"a.txt"_s, u"b.txt"_s},
@@ -371,6 +384,31 @@ INSTANTIATE_TEST_SUITE_P(
                                {},
                                {kNothingToUndo}}),
     [](const ::testing::TestParamInfo<UndoCase>& row) { return std::string(row.param.label); });
+
+// Undo reads the log from its end back to the last header only: a hole of 64 GiB before the run and another
+// after it (a sparse log) are passed over, and a line of bytes that are no GBK is never a name.
+TEST(UndoRun, ReadsBackToTheLastHeaderOnlyPastHolesAndNeverActsOnBytesThatAreNoGbk) {
+    const TempFolder folder;
+    createFiles(folder, {u"b.txt"_s, u"d.txt"_s});
+    constexpr qint64 kHole = qint64(64) << 30;
+    const QByteArray run = expectedLog({u"c.txt改名为d.txt！"_s});
+    const QByteArray bad = "\x81\x7f" + gbkLines({u"a.txt改名为b.txt！"_s});
+    QFile log(folder.filePath(kLog));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(log.resize(kHole));
+    ASSERT_TRUE(log.seek(kHole));
+    // The hole ends a line; the run's header, the bad line, the good one; then a hole with no line end.
+    const QByteArray header = run.left(run.indexOf("\r\n") + 2);
+    const QByteArray written = "\r\n" + header + bad + run.mid(header.size());
+    ASSERT_EQ(log.write(written), written.size());
+    ASSERT_TRUE(log.resize(2 * kHole));
+    log.close();
+    YesServices services;
+    engine::UndoLastRun(folder.path(), services, fixedEnvironment());
+    EXPECT_EQ(services.questions, QStringList{undoQuestion(1)});
+    EXPECT_EQ(services.messages, QStringList{undoIncomplete(2)});
+    EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s, u"c.txt"_s}));
+}
 
 TEST(UndoRun, NoKeepsEverythingAndTheLogRulesHold) {
     const TempFolder folder;
