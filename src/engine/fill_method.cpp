@@ -1,7 +1,6 @@
 #include "engine/fill_method.h"
 
 #include "engine/name_helpers.h"
-#include "engine/rename_context.h"
 
 namespace filarion::engine {
 
@@ -11,12 +10,12 @@ QString fillNewName(QStringView fillText, int longestNameLength, QStringView nam
     return newName;
 }
 
-void RenameWithFill(RenameContext& run, int /*i*/, const QString& name) {
-    const QString newName = fillNewName(run.request().FillText, run.values().LongestNameLength, name);
+StepDecision RenameWithFill(const StepInput& input, int /*i*/, const QString& name) {
+    QString newName = fillNewName(input.request.FillText, input.values.LongestNameLength, name);
     if (newName.compare(name, Qt::CaseInsensitive) == 0) {
-        return;
+        return StepDecision::leave();
     }
-    run.ApplyRename(name, newName);
+    return StepDecision::renameTo(std::move(newName));
 }
 
 } // namespace filarion::engine

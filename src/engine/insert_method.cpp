@@ -1,7 +1,6 @@
 #include "engine/insert_method.h"
 
 #include "engine/name_helpers.h"
-#include "engine/rename_context.h"
 #include "engine/rename_request.h"
 
 namespace filarion::engine {
@@ -12,13 +11,12 @@ QString insertNewName(QStringView name, QStringView insertText, int position) {
     return newName;
 }
 
-void RenameWithInsert(RenameContext& run, int /*i*/, const QString& name) {
-    const RenameRequest& request = run.request();
-    const std::optional<int> position = parseInsertPosition(request.PositionText);
+StepDecision RenameWithInsert(const StepInput& input, int /*i*/, const QString& name) {
+    const std::optional<int> position = parseInsertPosition(input.request.PositionText);
     if (!position) {
-        return;
+        return StepDecision::leave();
     }
-    run.ApplyRename(name, insertNewName(name, request.InsertText, *position));
+    return StepDecision::renameTo(insertNewName(name, input.request.InsertText, *position));
 }
 
 } // namespace filarion::engine

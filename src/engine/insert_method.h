@@ -1,11 +1,11 @@
 #pragma once
 
+#include "engine/rename_step.h"
+
 #include <QString>
 #include <QStringView>
 
 namespace filarion::engine {
-
-class RenameContext;
 
 // The insert method's new name: insertText put into the name part of name after its first position
 // characters (at the start for a position of 0 or less, at the end for one of the name part's length or
@@ -14,7 +14,7 @@ class RenameContext;
 QString insertNewName(QStringView name, QStringView insertText, int position);
 
 // The insert method's step for entry i: nothing when the position lies outside -32768..32767; otherwise
-// the new name goes to ApplyRename, even when it equals the old one.
-void RenameWithInsert(RenameContext& run, int i, const QString& name);
+// the entry is renamed, even when the new name equals the old one.
+StepDecision RenameWithInsert(const StepInput& input, int i, const QString& name);
 
 } // namespace filarion::engine

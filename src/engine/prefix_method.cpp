@@ -1,7 +1,6 @@
 #include "engine/prefix_method.h"
 
 #include "engine/name_helpers.h"
-#include "engine/rename_context.h"
 
 namespace filarion::engine {
 
@@ -51,10 +50,10 @@ QString prefixNewName(int i, int count, int programFileIndex, int logFileIndex, 
     return newName;
 }
 
-void RenameWithPrefix(RenameContext& run, int i, const QString& name) {
-    const RunValues& values = run.values();
-    run.ApplyRename(name, prefixNewName(i, values.count, values.ProgramFileIndex, values.LogFileIndex,
-                                        run.request().PrefixText, name));
+StepDecision RenameWithPrefix(const StepInput& input, int i, const QString& name) {
+    const RunValues& values = input.values;
+    return StepDecision::renameTo(
+        prefixNewName(i, values.count, values.ProgramFileIndex, values.LogFileIndex, input.request.PrefixText, name));
 }
 
 } // namespace filarion::engine

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "engine/rename_step.h"
+
 #include <QString>
 #include <QStringView>
 
 namespace filarion::engine {
-
-class RenameContext;
 
 // The sequence number of entry i: i less each recorded index (not -1) that lies below i, each counted
 // on its own, so the program's file and the rename log leave no gap.
@@ -22,7 +22,7 @@ int decimalWidth(long long value);
 // sign when negative), then the extension of name.
 QString prefixNewName(int i, int count, int programFileIndex, int logFileIndex, QStringView prefix, QStringView name);
 
-// The prefix method's step for entry i: the new name always goes to ApplyRename.
-void RenameWithPrefix(RenameContext& run, int i, const QString& name);
+// The prefix method's step for entry i: the entry is always renamed.
+StepDecision RenameWithPrefix(const StepInput& input, int i, const QString& name);
 
 } // namespace filarion::engine

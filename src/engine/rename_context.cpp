@@ -1,12 +1,7 @@
 #include "engine/rename_context.h"
 
-#include "engine/fill_method.h"
-#include "engine/insert_method.h"
-#include "engine/prefix_method.h"
-#include "engine/replace_method.h"
+#include "engine/run_log.h"
 #include "engine/texts.h"
-#include "platform/file_rename.h"
-#include "platform/gbk_text.h"
 
 #include <initializer_list>
 
@@ -27,39 +22,7 @@ QString joined(std::initializer_list<QStringView> parts) {
     return text;
 }
 
-using FileStep = void (*)(RenameContext&, int, const QString&);
-
-FileStep stepOf(RenameMethod method) {
-    switch (method) {
-    case RenameMethod::Replace:
-        return &RenameWithReplace;
-    case RenameMethod::Prefix:
-        return &RenameWithPrefix;
-    case RenameMethod::Fill:
-        return &RenameWithFill;
-    case RenameMethod::Insert:
-        return &RenameWithInsert;
-    }
-    return &RenameWithReplace;
-}
-
 } // namespace
-
-platform::RenameResult DiskEffects::rename(const QString& oldName, const QString& newName) {
-    return m_folder.rename(oldName, newName).result;
-}
-
-std::error_code DiskEffects::writeLine(const RunEvent& event) {
-    return m_log.writeLine(event.line);
-}
-
-std::error_code DiskEffects::retractLine() {
-    return m_log.retractLastLine();
-}
-
-RenameContext::RenameContext(const RenameRequest& request, const RunValues& values, CommandServices& services,
-                             RunEffects& effects)
-    : m_request(request), m_values(values), m_services(services), m_effects(effects) {}
 
 void RenameContext::ApplyRename(const QString& oldName, const QString& newName) {
     if (m_stopped) {
@@ -67,7 +30,7 @@ void RenameContext::ApplyRename(const QString& oldName, const QString& newName) 
     }
     // The done line is on record before the file is touched, so a run killed at any moment leaves no file
     // renamed without its line; at most the log's last line names a rename that did not happen.
-    if (!writeEventLine(EventKind::Done, oldName, newName, texts::kLineDone)) {
+    if (!writeEventLine(EventKind::Done, oldName, newName)) {
         return;
     }
     const platform::RenameResult result = m_effects.rename(oldName, newName);
@@ -80,9 +43,9 @@ void RenameContext::ApplyRename(const QString& oldName, const QString& newName) 
     }
     if (result == platform::RenameResult::TargetExists) {
         m_services.showMessage(joined({oldName, texts::kNameTakenBefore, newName, texts::kNameTakenAfter}));
-        writeEventLine(EventKind::NameTaken, oldName, newName, texts::kLineNameTaken);
+        writeEventLine(EventKind::NameTaken, oldName, newName);
     } else {
-        writeEventLine(EventKind::Failed, oldName, newName, texts::kLineFailed);
+        writeEventLine(EventKind::Failed, oldName, newName);
     }
 }
 
@@ -91,12 +54,11 @@ void RenameContext::refuseEmptyName(const QString& oldName, QStringView extensio
         return;
     }
     m_services.showMessage(joined({oldName, texts::kEmptyNameAfter}));
-    writeEventLine(EventKind::Illegal, oldName, extension, texts::kLineIllegal);
+    writeEventLine(EventKind::Illegal, oldName, extension);
 }
 
-bool RenameContext::writeEventLine(EventKind kind, QStringView oldName, QStringView newName, QStringView ending) {
-    m_line.resize(0); // keeps the capacity for the next line
-    m_line.append(oldName).append(QStringView(texts::kRenamedTo)).append(newName).append(ending);
+bool RenameContext::writeEventLine(EventKind kind, QStringView oldName, QStringView newName) {
+    composeEventLine(m_line, kind, oldName, newName);
     if (m_effects.writeLine({m_entry, kind, oldName, newName, m_line})) {
         stop();
         return false;
@@ -107,23 +69,6 @@ bool RenameContext::writeEventLine(EventKind kind, QStringView oldName, QStringV
 void RenameContext::stop() {
     m_stopped = true;
     m_services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
-}
-
-void renameEntries(const RenameRequest& request, QStringView programName, CommandServices& services,
-                   RunEffects& effects) {
-    const RunValues values = scanWorkingSet(request.Files, programName);
-    RenameContext run(request, values, services, effects);
-    const FileStep step = stepOf(request.Method);
-    ProgressTicker progress(services, values.count);
-    for (int i = 0; i < values.count && !run.stopped(); ++i) {
-        progress.tick(i);
-        const QString& name = request.Files[i];
-        if (IsSkippedEntry(name, programName)) {
-            continue;
-        }
-        run.beginEntry(i);
-        step(run, i, name);
-    }
 }
 
 } // namespace filarion::engine

@@ -1,6 +1,6 @@
 #include "engine/rename_preview.h"
 
-#include "engine/rename_context.h"
+#include "engine/rename_run.h"
 #include "engine/texts.h"
 #include "platform/folder_snapshot.h"
 
@@ -40,6 +40,8 @@ public:
 
     // The row is written again by the line of what did happen.
     std::error_code retractLine() override { return {}; }
+
+    void passOver(int entry) override { m_rows[static_cast<std::size_t>(entry)].result = PreviewResult::Skipped; }
 
 private:
     platform::FolderSnapshot& m_snapshot;
@@ -83,8 +85,6 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
         PreviewRow& row = preview.rows[static_cast<std::size_t>(i)];
         row.oldName = request.Files[i];
         row.newName = row.oldName;
-        row.result =
-            IsSkippedEntry(row.oldName, environment.programName) ? PreviewResult::Skipped : PreviewResult::Unchanged;
     }
     PreviewEffects effects(snapshot, preview.rows);
     PreviewServices services(preview.messages);

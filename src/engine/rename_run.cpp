@@ -1,16 +1,71 @@
 #include "engine/rename_run.h"
 
+#include "engine/fill_method.h"
+#include "engine/insert_method.h"
+#include "engine/prefix_method.h"
 #include "engine/rename_context.h"
+#include "engine/replace_method.h"
 #include "engine/texts.h"
-#include "platform/clock.h"
 #include "platform/file_rename.h"
 #include "platform/gbk_text.h"
-#include "platform/program_info.h"
 
 namespace filarion::engine {
 
-RunEnvironment defaultRunEnvironment() {
-    return {platform::programBaseName(), &platform::currentStamp};
+namespace {
+
+RenameStep stepOf(RenameMethod method) {
+    switch (method) {
+    case RenameMethod::Replace:
+        return &RenameWithReplace;
+    case RenameMethod::Prefix:
+        return &RenameWithPrefix;
+    case RenameMethod::Fill:
+        return &RenameWithFill;
+    case RenameMethod::Insert:
+        return &RenameWithInsert;
+    }
+    return &RenameWithReplace;
+}
+
+} // namespace
+
+bool walkEntries(const QStringList& names, const std::function<bool(const QString&)>& passOver,
+                 const std::function<StepDecision(int, const QString&)>& decide, CommandServices& services,
+                 RunEffects& effects) {
+    RenameContext run(services, effects);
+    const auto count = static_cast<int>(names.size());
+    ProgressTicker progress(services, count);
+    for (int i = 0; i < count && !run.stopped(); ++i) {
+        progress.tick(i);
+        const QString& name = names[i];
+        if (passOver(name)) {
+            effects.passOver(i);
+            continue;
+        }
+        run.beginEntry(i);
+        const StepDecision decision = decide(i, name);
+        switch (decision.kind) {
+        case StepDecision::Kind::Leave:
+            break;
+        case StepDecision::Kind::RefuseEmptyName:
+            run.refuseEmptyName(name, decision.newName);
+            break;
+        case StepDecision::Kind::Rename:
+            run.ApplyRename(name, decision.newName);
+            break;
+        }
+    }
+    return run.stopped();
+}
+
+void renameEntries(const RenameRequest& request, QStringView programName, CommandServices& services,
+                   RunEffects& effects) {
+    const RunValues values = scanWorkingSet(request.Files, programName);
+    const StepInput input{request, values};
+    const RenameStep step = stepOf(request.Method);
+    (void)walkEntries(
+        request.Files, [&](const QString& name) { return IsSkippedEntry(name, programName); },
+        [&](int i, const QString& name) { return step(input, i, name); }, services, effects);
 }
 
 void RenameFiles(const RenameRequest& request, CommandServices& services, const RunEnvironment& environment) {
@@ -24,14 +79,9 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
     // and every rename are reached through the one held folder.
     platform::FolderHandle folder;
     platform::GbkAppendFile log;
-    QString header = environment.stamp ? environment.stamp() : QString();
-    header.append(QStringView(texts::kLogHeaderEnd));
     std::error_code error = folder.open(request.Folder);
     if (!error) {
-        error = log.open(folder, QString::fromUtf16(texts::kLogFileName));
-    }
-    if (!error) {
-        error = log.writeLine(header);
+        error = openRunLog(folder, environment, log);
     }
     if (error) {
         services.showMessage(QString::fromUtf16(texts::kLogNotWritable));

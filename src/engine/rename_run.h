@@ -2,23 +2,28 @@
 
 #include "engine/command_services.h"
 #include "engine/rename_request.h"
+#include "engine/rename_step.h"
+#include "engine/run_log.h"
 
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 #include <functional>
 
 namespace filarion::engine {
 
-// What a rename run takes from its surroundings besides the request.
-struct RunEnvironment {
-    // The program's own file name without its extension: every entry whose name part equals it
-    // (letter case ignored) is skipped and not numbered.
-    QString programName;
-    // The date and time of the log's header line.
-    std::function<QString()> stamp;
-};
+// The one walk over a list of entries that the run, the preview and the undo share: for each entry in order
+// the progress bar moves; an entry that passOver names is passed over (an event of the effects); every
+// other gets its step's decision, which the walk carries out through ApplyRename and the effects, until a
+// line cannot be written. True when it stopped for that (the user has been told).
+bool walkEntries(const QStringList& names, const std::function<bool(const QString&)>& passOver,
+                 const std::function<StepDecision(int, const QString&)>& decide, CommandServices& services,
+                 RunEffects& effects);
 
-// The running program's name and the system clock.
-RunEnvironment defaultRunEnvironment();
+// The rename run's walk, after the log took the header: the pre-scan, then every entry of the working set
+// with the selected method's step, the program's own file and the rename log passed over.
+void renameEntries(const RenameRequest& request, QStringView programName, CommandServices& services,
+                   RunEffects& effects);
 
 // The rename command: validates the request, then renames every entry of request.Files by the
 // selected method, never replacing an existing entry, and appends the run to the folder's rename log.

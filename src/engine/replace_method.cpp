@@ -1,7 +1,6 @@
 #include "engine/replace_method.h"
 
 #include "engine/name_helpers.h"
-#include "engine/rename_context.h"
 
 namespace filarion::engine {
 
@@ -23,18 +22,16 @@ QString replaceInNamePart(QStringView name, QStringView findText, QStringView re
     return result;
 }
 
-void RenameWithReplace(RenameContext& run, int /*i*/, const QString& name) {
-    const RenameRequest& request = run.request();
-    const QString newName = replaceInNamePart(name, request.FindText, request.ReplaceText);
+StepDecision RenameWithReplace(const StepInput& input, int /*i*/, const QString& name) {
+    QString newName = replaceInNamePart(name, input.request.FindText, input.request.ReplaceText);
     const QStringView extension = GetExtension(name);
     if (newName.size() == extension.size()) {
-        run.refuseEmptyName(name, extension);
-        return;
+        return StepDecision::refuseEmptyName(extension);
     }
     if (newName.compare(name, Qt::CaseInsensitive) == 0) {
-        return;
+        return StepDecision::leave();
     }
-    run.ApplyRename(name, newName);
+    return StepDecision::renameTo(std::move(newName));
 }
 
 } // namespace filarion::engine

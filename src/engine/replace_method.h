@@ -1,11 +1,11 @@
 #pragma once
 
+#include "engine/rename_step.h"
+
 #include <QString>
 #include <QStringView>
 
 namespace filarion::engine {
-
-class RenameContext;
 
 // The replace method's new name: in the name part of name, every occurrence of findText, letter case
 // ignored, is replaced by replaceText as typed, from left to right, without overlaps and without searching
@@ -15,7 +15,7 @@ QString replaceInNamePart(QStringView name, QStringView findText, QStringView re
 
 // The replace method's step for entry i: an empty new name part is refused with a message and the
 // illegal line; a new name that equals the old one, letter case ignored, leaves no trace; any other
-// goes to ApplyRename.
-void RenameWithReplace(RenameContext& run, int i, const QString& name);
+// is renamed.
+StepDecision RenameWithReplace(const StepInput& input, int i, const QString& name);
 
 } // namespace filarion::engine

@@ -7,11 +7,6 @@
 #include <cstdint>
 #include <system_error>
 
-namespace filarion::platform {
-class GbkAppendFile;
-class RenameFolder;
-} // namespace filarion::platform
-
 namespace filarion::engine {
 
 // The kinds of event line, by their ending.
@@ -47,20 +42,8 @@ public:
     // Takes the line of the last writeLine back out of the log: a done line written ahead of a rename that
     // then did not happen. An error when it could not be taken back whole.
     virtual std::error_code retractLine() = 0;
-};
-
-// The effects of a real run: the held folder's no-replace rename and the open rename log.
-class DiskEffects final : public RunEffects {
-public:
-    DiskEffects(platform::RenameFolder& folder, platform::GbkAppendFile& log) : m_folder(folder), m_log(log) {}
-
-    platform::RenameResult rename(const QString& oldName, const QString& newName) override;
-    std::error_code writeLine(const RunEvent& event) override;
-    std::error_code retractLine() override;
-
-private:
-    platform::RenameFolder& m_folder;
-    platform::GbkAppendFile& m_log;
+    // The walk passed over the entry without a step: the program's own file or the rename log.
+    virtual void passOver(int /*entry*/) {}
 };
 
 } // namespace filarion::engine

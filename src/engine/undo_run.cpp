@@ -1,6 +1,7 @@
 #include "engine/undo_run.h"
 
-#include "engine/rename_context.h"
+#include "engine/rename_run.h"
+#include "engine/run_log.h"
 #include "engine/texts.h"
 #include "platform/file_rename.h"
 #include "platform/folder_snapshot.h"
@@ -21,12 +22,13 @@ struct UndoStep {
 };
 
 struct UndoPlan {
-    std::vector<UndoStep> steps; // in the order they are taken back
-    int leftAlone = 0;           // done lines that identify no single file
+    // In the order they are taken back: the names the files bear now, and the names they go back to.
+    QStringList currentNames;
+    QStringList formerNames;
+    int leftAlone = 0; // done lines that identify no single file
 };
 
 enum class LineReading : std::uint8_t {
-    Header,     // the last run starts after it
     Nothing,    // a line of no rename: a refusal, a name that stayed, a rename written ahead and never done
     Reversible, // a rename that identifies one file
     LeftAlone,  // a line that no single reading fits, or one that undo must not act on
@@ -96,83 +98,43 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
     return notDone ? DoneReading::NotDone : DoneReading::NoFit;
 }
 
-// Reads the lines of the rename log as the undo needs them: decoded from GBK, and only where they survive
-// decoding and encoding unchanged (bytes that are no GBK, from bit rot or by hand, are never a name).
-class LogLineReader {
-public:
-    LogLineReader() : m_decoder("GBK", QStringConverter::Flag::Stateless) {
-        m_headerEnd = m_encoder.encode(QStringView(texts::kLogHeaderEnd));
-        for (const char16_t* ending : {texts::kLineNameTaken, texts::kLineIllegal, texts::kLineFailed}) {
-            m_refusals.push_back(m_encoder.encode(QStringView(ending)));
-        }
-    }
-
-    // The reading of one line; `last` for the last whole line of the log, the only one that a killed run
-    // may have written ahead of a rename that did not happen.
-    LineReading read(QByteArrayView bytes, bool cut, bool last, const platform::FolderSnapshot& snapshot,
-                     QStringView programName, UndoStep& step) {
-        if (cut) {
-            return isRefusal(bytes) ? LineReading::Nothing : LineReading::LeftAlone;
-        }
-        if (bytes.endsWith(m_headerEnd)) {
-            return LineReading::Header;
-        }
-        if (bytes.isEmpty()) {
-            return LineReading::LeftAlone;
-        }
-        const QString text = m_decoder.decode(bytes);
-        m_check.resize(0);
-        m_encoder.append(text, m_check);
-        const QStringView done(texts::kLineDone);
-        if (m_check == bytes && text.endsWith(done)) {
-            switch (readDoneLine(QStringView(text).chopped(done.size()), snapshot, programName, step)) {
-            case DoneReading::Reversible:
-                return LineReading::Reversible;
-            case DoneReading::Stayed:
-                return LineReading::Nothing;
-            case DoneReading::Refused:
-            case DoneReading::Ambiguous:
-                return LineReading::LeftAlone;
-            case DoneReading::NotDone:
-                if (last) {
-                    return LineReading::Nothing;
-                }
-                break;
-            case DoneReading::NoFit:
-                break;
-            }
-        }
-        return isRefusal(bytes) ? LineReading::Nothing : LineReading::LeftAlone;
-    }
-
-private:
-    bool isRefusal(QByteArrayView bytes) const {
-        return std::any_of(m_refusals.begin(), m_refusals.end(),
-                           [&](const QByteArray& ending) { return bytes.endsWith(ending); });
-    }
-
-    platform::GbkEncoder m_encoder;
-    QStringDecoder m_decoder;
-    QByteArray m_headerEnd;
-    std::vector<QByteArray> m_refusals;
-    QByteArray m_check;
-};
-
 // The last run of the log: the lines after its last header, read from the last to the first, each
 // reversible one played back on the snapshot so that the next one is read against the folder as it will be.
 // Nothing when the log has no header; a read error leaves the plan empty and the reader's error set.
 UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& snapshot, QStringView programName) {
     UndoPlan plan;
     LogLineReader reader;
+    // Only the last whole line may have been written ahead of a rename that a kill stopped.
     bool last = !log.endsTorn();
     plan.leftAlone = log.endsTorn() ? 1 : 0;
     while (log.previous()) {
+        const LogLineReader::Kind kind = reader.read(log.line(), log.isCut());
+        if (kind == LogLineReader::Kind::Header) {
+            return plan;
+        }
+        LineReading reading = kind == LogLineReader::Kind::Refusal ? LineReading::Nothing : LineReading::LeftAlone;
         UndoStep step;
-        const LineReading reading = reader.read(log.line(), log.isCut(), last, snapshot, programName, step);
+        if (kind == LogLineReader::Kind::Done) {
+            switch (readDoneLine(reader.doneText(), snapshot, programName, step)) {
+            case DoneReading::Reversible:
+                reading = LineReading::Reversible;
+                break;
+            case DoneReading::Stayed:
+                reading = LineReading::Nothing;
+                break;
+            case DoneReading::Refused:
+            case DoneReading::Ambiguous:
+                break;
+            case DoneReading::NotDone:
+                reading = last || reader.endsAsRefusal() ? LineReading::Nothing : LineReading::LeftAlone;
+                break;
+            case DoneReading::NoFit:
+                reading = reader.endsAsRefusal() ? LineReading::Nothing : LineReading::LeftAlone;
+                break;
+            }
+        }
         last = false;
         switch (reading) {
-        case LineReading::Header:
-            return plan;
         case LineReading::Nothing:
             break;
         case LineReading::LeftAlone:
@@ -180,7 +142,8 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
             break;
         case LineReading::Reversible:
             snapshot.rename(step.currentName, step.formerName);
-            plan.steps.push_back(std::move(step));
+            plan.currentNames.push_back(std::move(step.currentName));
+            plan.formerNames.push_back(std::move(step.formerName));
             break;
         }
     }
@@ -232,7 +195,7 @@ void UndoLastRun(const QString& folderPath, CommandServices& services, const Run
         services.showMessage(logMessage);
         return;
     }
-    if (plan.steps.empty()) {
+    if (plan.currentNames.isEmpty()) {
         services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
         return;
     }
@@ -240,7 +203,7 @@ void UndoLastRun(const QString& folderPath, CommandServices& services, const Run
         services.showMessage(logMessage);
         return;
     }
-    const qsizetype count = static_cast<qsizetype>(plan.steps.size());
+    const qsizetype count = plan.currentNames.size();
     if (!services.askYesNo(QString::fromUtf16(texts::kUndoQuestion).arg(count))) {
         return;
     }
@@ -250,30 +213,17 @@ void UndoLastRun(const QString& folderPath, CommandServices& services, const Run
     {
         const BusyScope busy(services);
         platform::GbkAppendFile log;
-        QString header = environment.stamp ? environment.stamp() : QString();
-        header.append(QStringView(texts::kLogHeaderEnd));
-        error = log.open(folder, logName);
-        if (!error) {
-            error = log.writeLine(header);
-        }
-        if (error) {
+        if (openRunLog(folder, environment, log)) {
             services.showMessage(logMessage);
             return;
         }
         platform::RenameFolder renamer(folder);
         CountingEffects effects(renamer, log);
-        RenameRequest request;
-        request.Folder = folderPath;
-        RenameContext run(request, RunValues{}, services, effects);
-        ProgressTicker progress(services, count);
-        for (qsizetype i = 0; i < count && !run.stopped(); ++i) {
-            progress.tick(i);
-            run.beginEntry(static_cast<int>(i));
-            const UndoStep& step = plan.steps[static_cast<std::size_t>(i)];
-            run.ApplyRename(step.currentName, step.formerName);
-        }
+        // The undo's own step: each planned file back to its former name, nothing passed over.
+        stopped = walkEntries(
+            plan.currentNames, [](const QString&) { return false; },
+            [&](int i, const QString&) { return StepDecision::renameTo(plan.formerNames[i]); }, services, effects);
         notRestored += count - effects.renamed();
-        stopped = run.stopped();
         (void)log.close();
     }
     // A stopped undo has told the user already, with the log message.
