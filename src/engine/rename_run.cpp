@@ -87,7 +87,7 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
         services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
         return;
     }
-    platform::RenameFolder renamer(folder);
+    platform::NoReplaceRenamer renamer(folder);
     DiskEffects effects(renamer, log);
     renameEntries(request, environment.programName, services, effects);
     // Every line already went to the OS by its own write; closing has nothing left to lose.

@@ -38,14 +38,14 @@ void composeEventLine(QString& line, EventKind kind, QStringView oldName, QStrin
 // The effects of a real run: the held folder's no-replace rename and the open rename log.
 class DiskEffects final : public RunEffects {
 public:
-    DiskEffects(platform::RenameFolder& folder, platform::GbkAppendFile& log) : m_folder(folder), m_log(log) {}
+    DiskEffects(platform::NoReplaceRenamer& folder, platform::GbkAppendFile& log) : m_folder(folder), m_log(log) {}
 
     platform::RenameResult rename(const QString& oldName, const QString& newName) override;
     std::error_code writeLine(const RunEvent& event) override;
     std::error_code retractLine() override;
 
 private:
-    platform::RenameFolder& m_folder;
+    platform::NoReplaceRenamer& m_folder;
     platform::GbkAppendFile& m_log;
 };
 

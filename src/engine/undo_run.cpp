@@ -153,7 +153,7 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
 // The real run's effects, counting the renames that happened.
 class CountingEffects final : public RunEffects {
 public:
-    CountingEffects(platform::RenameFolder& folder, platform::GbkAppendFile& log) : m_disk(folder, log) {}
+    CountingEffects(platform::NoReplaceRenamer& folder, platform::GbkAppendFile& log) : m_disk(folder, log) {}
 
     platform::RenameResult rename(const QString& oldName, const QString& newName) override {
         const platform::RenameResult result = m_disk.rename(oldName, newName);
@@ -217,7 +217,7 @@ void UndoLastRun(const QString& folderPath, CommandServices& services, const Run
             services.showMessage(logMessage);
             return;
         }
-        platform::RenameFolder renamer(folder);
+        platform::NoReplaceRenamer renamer(folder);
         CountingEffects effects(renamer, log);
         // The undo's own step: each planned file back to its former name, nothing passed over.
         stopped = walkEntries(

@@ -28,7 +28,7 @@ bool isLinkRefused(int error) {
 
 } // namespace
 
-RenameOutcome RenameFolder::rename(const QString& oldName, const QString& newName) {
+RenameOutcome NoReplaceRenamer::rename(const QString& oldName, const QString& newName) {
     if (oldName == newName) {
         return kRenamed;
     }
@@ -52,18 +52,18 @@ RenameOutcome RenameFolder::rename(const QString& oldName, const QString& newNam
         // within its own folder: here it means the file system does not take the flag, for every file.
         m_noReplaceRefused = true;
     }
-    bool linkRefused = false;
-    const RenameOutcome linked = linkThenUnlink(from.constData(), to.constData(), linkRefused);
-    if (!linkRefused) {
-        return linked;
+    if (const std::optional<RenameOutcome> linked = linkThenUnlink(from.constData(), to.constData())) {
+        return *linked;
     }
     return claimThenRename(from.constData(), to.constData());
 }
 
-RenameOutcome RenameFolder::linkThenUnlink(const char* from, const char* to, bool& refused) {
+std::optional<RenameOutcome> NoReplaceRenamer::linkThenUnlink(const char* from, const char* to) {
     const int fd = m_folder.descriptor();
     if (::linkat(fd, from, fd, to, 0) != 0) {
-        refused = isLinkRefused(errno);
+        if (isLinkRefused(errno)) {
+            return std::nullopt;
+        }
         return fromErrno(errno);
     }
     if (::unlinkat(fd, from, 0) != 0) {
@@ -78,17 +78,17 @@ RenameOutcome RenameFolder::linkThenUnlink(const char* from, const char* to, boo
 // Without an atomic no-replace rename, the new name is taken first by an empty file of our own, created
 // exclusively: a file that appears afterwards cannot take the name, and one that was there makes the claim
 // fail. The rename then replaces only that claim, after checking that the name still holds it untouched.
-RenameOutcome RenameFolder::claimThenRename(const char* from, const char* to) {
+RenameOutcome NoReplaceRenamer::claimThenRename(const char* from, const char* to) {
     const int fd = m_folder.descriptor();
-    const int claim = ::openat(fd, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
-    if (claim < 0) {
+    UniqueFd claim(::openat(fd, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
+    if (!claim.isOpen()) {
         return fromErrno(errno);
     }
     struct stat ours {};
     struct stat there {};
-    const bool held = ::fstat(claim, &ours) == 0 && ::fstatat(fd, to, &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+    const bool held = ::fstat(claim.get(), &ours) == 0 && ::fstatat(fd, to, &there, AT_SYMLINK_NOFOLLOW) == 0 &&
                       ours.st_dev == there.st_dev && ours.st_ino == there.st_ino && there.st_size == 0;
-    ::close(claim);
+    claim.reset();
     if (!held) {
         // Someone else wrote into the claim or put another entry at the name: the name is theirs now.
         return {RenameResult::TargetExists, {}};

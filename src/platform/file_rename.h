@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <system_error>
 
 namespace filarion::platform {
@@ -24,17 +25,18 @@ struct RenameOutcome {
 // (or this one file) takes no hard link, the new name is first claimed by creating it exclusively, then the
 // file is renamed over the claim. Which way a file goes is decided for that file; only the file system's
 // refusal of RENAME_NOREPLACE itself is remembered for the folder.
-class RenameFolder {
+class NoReplaceRenamer {
 public:
-    explicit RenameFolder(const FolderHandle& folder) : m_folder(folder) {}
+    explicit NoReplaceRenamer(const FolderHandle& folder) : m_folder(folder) {}
 
     // Renames oldName to newName inside the folder. Identical names succeed without touching the disk; a new
     // name that the file system could not store exactly fails without touching it (EILSEQ).
-    RenameOutcome rename(const QString& oldName, const QString& newName);
+    [[nodiscard]] RenameOutcome rename(const QString& oldName, const QString& newName);
 
 private:
-    RenameOutcome linkThenUnlink(const char* from, const char* to, bool& unsupported);
-    RenameOutcome claimThenRename(const char* from, const char* to);
+    // Nothing when the file system (or this file) takes no hard link.
+    [[nodiscard]] std::optional<RenameOutcome> linkThenUnlink(const char* from, const char* to);
+    [[nodiscard]] RenameOutcome claimThenRename(const char* from, const char* to);
 
     const FolderHandle& m_folder;
     bool m_noReplaceRefused = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/unique_fd.h"
+
 #include <QString>
 #include <system_error>
 
@@ -10,18 +12,13 @@ namespace filarion::platform {
 // write anywhere else. Held with O_PATH: a folder that may be written but not read can still be held.
 class FolderHandle {
 public:
-    FolderHandle() = default;
-    ~FolderHandle();
-    FolderHandle(const FolderHandle&) = delete;
-    FolderHandle& operator=(const FolderHandle&) = delete;
-
-    std::error_code open(const QString& folder);
+    [[nodiscard]] std::error_code open(const QString& folder);
     void close();
-    bool isOpen() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
+    bool isOpen() const { return m_fd.isOpen(); }
+    int descriptor() const { return m_fd.get(); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
 };
 
 // The bytes of a name as the file system stores it, or nothing when they would not name exactly this
@@ -34,19 +31,14 @@ bool encodeEntryName(const QString& name, QByteArray& bytes);
 // is put at its name.
 class HeldFile {
 public:
-    HeldFile() = default;
-    ~HeldFile();
-    HeldFile(const HeldFile&) = delete;
-    HeldFile& operator=(const HeldFile&) = delete;
-
     // Holds the entry of that name when it is itself a regular file (a link to one is not); false otherwise.
-    bool open(const FolderHandle& folder, const QString& name);
-    bool isOpen() const { return m_fd >= 0; }
+    [[nodiscard]] bool open(const FolderHandle& folder, const QString& name);
+    bool isOpen() const { return m_fd.isOpen(); }
     // True when the entry of that name in the folder (by its bytes, not following a link) is this file.
     bool isAt(int folder, const char* name) const;
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
 };
 
 // True when the entry of that name in the held folder is itself a regular file (a link to one is not).

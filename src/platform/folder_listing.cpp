@@ -50,13 +50,13 @@ bool decodeExactly(const char* bytes, std::size_t length, QString& out) {
 
 } // namespace
 
-std::error_code visitRawEntries(int folderFd, const RawEntryVisitor& visit) {
+std::error_code visitRawEntries(UniqueFd folder, const RawEntryVisitor& visit) {
+    const int folderFd = folder.get();
     DIR* dir = ::fdopendir(folderFd);
     if (dir == nullptr) {
-        const int error = errno;
-        ::close(folderFd);
-        return {error, std::generic_category()};
+        return {errno, std::generic_category()};
     }
+    (void)folder.release(); // the stream owns it now and closes it with itself
     std::error_code result;
     for (;;) {
         errno = 0;
@@ -88,16 +88,16 @@ std::error_code visitRawEntries(int folderFd, const RawEntryVisitor& visit) {
         }
         visit(name, kind);
     }
-    ::closedir(dir); // also closes folderFd
+    ::closedir(dir);
     return result;
 }
 
 std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit) {
-    const int folderFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) {
+    UniqueFd folderFd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folderFd.isOpen()) {
         return {errno, std::generic_category()};
     }
-    return visitRawEntries(folderFd, [&](const char* name, EntryKind kind) {
+    return visitRawEntries(std::move(folderFd), [&](const char* name, EntryKind kind) {
         if ((!filter.includeHidden && name[0] == '.') || kind != filter.kind) {
             return;
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/unique_fd.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -25,7 +27,7 @@ using EntryVisitor = std::function<void(FolderEntry&&)>;
 // never): its name as the file system stores it and its kind, links followed. The one reading of a folder's
 // entries that the listing and the snapshot of a folder share.
 using RawEntryVisitor = std::function<void(const char* name, EntryKind kind)>;
-std::error_code visitRawEntries(int folderFd, const RawEntryVisitor& visit);
+[[nodiscard]] std::error_code visitRawEntries(UniqueFd folder, const RawEntryVisitor& visit);
 
 // Which entries a listing visits: one kind, hidden ones only when asked for. Entries of other kinds are
 // passed over before their names are decoded.
@@ -38,6 +40,6 @@ struct ListFilter {
 // system returns them. The entry type comes from the directory entry itself; only links and entries of
 // unknown type cost a stat. A name whose bytes do not survive decoding and encoding unchanged is never
 // visited, so no caller can act on a file it cannot name exactly.
-std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit);
+[[nodiscard]] std::error_code listFolder(const QString& folder, ListFilter filter, const EntryVisitor& visit);
 
 } // namespace filarion::platform

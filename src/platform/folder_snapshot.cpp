@@ -20,12 +20,13 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
         m_longestName = static_cast<qsizetype>(fs.f_namelen);
     }
     // A held folder (O_PATH) cannot be read itself; its "." can, and is the very same folder.
-    const int fd = ::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.isOpen()) {
         return {errno, std::generic_category()};
     }
-    return visitRawEntries(
-        fd, [this](const char* name, EntryKind kind) { m_entries.emplace(QByteArray(name), kind == EntryKind::File); });
+    return visitRawEntries(std::move(fd), [this](const char* name, EntryKind kind) {
+        m_entries.emplace(QByteArray(name), kind == EntryKind::File);
+    });
 }
 
 RenameResult FolderSnapshot::rename(const QString& oldName, const QString& newName) {

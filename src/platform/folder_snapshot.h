@@ -13,7 +13,7 @@
 namespace filarion::platform {
 
 // The names of every entry of a held folder at one moment (hidden ones, folders, links and special files
-// included), kept as the bytes the file system compares, and renamed in memory as RenameFolder would rename
+// included), kept as the bytes the file system compares, and renamed in memory as NoReplaceRenamer would rename
 // them on the disk: a rename frees the old name and takes the new one, never replaces an entry, and fails
 // for a name the file system could not store exactly or that is longer than the folder's file system takes.
 // Reading it touches nothing on the disk.
@@ -22,7 +22,7 @@ public:
     // Reads the folder's entries through the held folder.
     std::error_code take(const FolderHandle& folder);
 
-    // RenameFolder::rename, played on the snapshot.
+    // NoReplaceRenamer::rename, played on the snapshot.
     RenameResult rename(const QString& oldName, const QString& newName);
 
     // True when an entry of that name is there, of any kind.

@@ -15,28 +15,21 @@ constexpr qsizetype kWindow = 256 * 1024;
 
 } // namespace
 
-ReverseLineReader::~ReverseLineReader() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-}
-
 std::error_code ReverseLineReader::open(const FolderHandle& folder, const QString& name) {
     QByteArray bytes;
     if (!folder.isOpen() || !encodeEntryName(name, bytes)) {
         return m_error = std::make_error_code(std::errc::invalid_argument);
     }
-    const int fd = ::openat(folder.descriptor(), bytes.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::openat(folder.descriptor(), bytes.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.isOpen()) {
         return m_error = {errno, std::generic_category()};
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return m_error =
                    std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument);
     }
-    m_fd = fd;
+    m_fd = std::move(fd);
     const qint64 size = st.st_size;
     // The last line end; whatever follows it is an unfinished line.
     m_pos = lastLineEndBefore(size);
@@ -50,7 +43,7 @@ std::error_code ReverseLineReader::open(const FolderHandle& folder, const QStrin
 bool ReverseLineReader::readAt(qint64 offset, qsizetype size, char* out) {
     qsizetype done = 0;
     while (done < size) {
-        const ssize_t got = ::pread(m_fd, out + done, static_cast<size_t>(size - done), offset + done);
+        const ssize_t got = ::pread(m_fd.get(), out + done, static_cast<size_t>(size - done), offset + done);
         if (got < 0 && errno == EINTR) {
             continue;
         }
@@ -73,7 +66,7 @@ qint64 ReverseLineReader::loadBefore(qint64 end) {
         const qint64 start = std::max<qint64>(0, end - step);
         // The first data at or after start; where it lies at or past end, [start, end) is a hole: zeros, and no
         // line end, so it is passed over unread. A file system that knows no holes says "data" at once.
-        const off_t data = ::lseek(m_fd, start, SEEK_DATA);
+        const off_t data = ::lseek(m_fd.get(), start, SEEK_DATA);
         if (start > 0 && ((data < 0 && errno == ENXIO) || data >= end)) {
             end = start;
             step = std::min<qint64>(step * 2, qint64(1) << 30);

@@ -19,19 +19,14 @@ public:
     // Longer lines are given by their last this many bytes only.
     static constexpr qsizetype kLongestLine = 16 * 1024;
 
-    ReverseLineReader() = default;
-    ~ReverseLineReader();
-    ReverseLineReader(const ReverseLineReader&) = delete;
-    ReverseLineReader& operator=(const ReverseLineReader&) = delete;
-
-    std::error_code open(const FolderHandle& folder, const QString& name);
+    [[nodiscard]] std::error_code open(const FolderHandle& folder, const QString& name);
 
     // True when the file does not end with a line end: its unfinished last piece is no line and is skipped.
     bool endsTorn() const { return m_torn; }
 
     // Steps to the line before the current one (the last line at first). False at the start of the file,
     // or when a read failed (error()).
-    bool previous();
+    [[nodiscard]] bool previous();
 
     // The current line without its CR LF; valid until the next call of previous().
     QByteArrayView line() const { return m_line; }
@@ -43,12 +38,12 @@ public:
 private:
     // Loads the bytes before `end` into the window, skipping holes; the window then ends at the returned
     // position, at or before `end` (0 and an empty window at the start of the file).
-    qint64 loadBefore(qint64 end);
-    bool readAt(qint64 offset, qsizetype size, char* out);
+    [[nodiscard]] qint64 loadBefore(qint64 end);
+    [[nodiscard]] bool readAt(qint64 offset, qsizetype size, char* out);
     // The position of the last CR LF that ends at or before `end`, or -1 when there is none.
-    qint64 lastLineEndBefore(qint64 end);
+    [[nodiscard]] qint64 lastLineEndBefore(qint64 end);
 
-    int m_fd = -1;
+    UniqueFd m_fd;
     qint64 m_pos = -1; // the current line's CR LF starts here (its end); -1 once the first line was given
     bool m_torn = false;
     QByteArray m_window; // the bytes [m_windowStart, m_windowStart + m_window.size()) of the file

@@ -169,12 +169,8 @@ QString temporaryNameFor(const QString& name, qsizetype nameBytes) {
 
 } // namespace
 
-GbkAppendFile::~GbkAppendFile() {
-    close();
-}
-
 std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& name) {
-    close();
+    m_fd.reset();
     letWritesFailBeyondTheSizeLimit();
     QByteArray bytes;
     if (!folder.isOpen() || !encodeEntryName(name, bytes)) {
@@ -186,55 +182,54 @@ std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& n
         return error;
     }
     // Never waits: a FIFO put there since the check fails the open at once (ENXIO) or is refused below.
-    const int fd = ::openat(folder.descriptor(), bytes.constData(),
-                            O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) {
+    UniqueFd fd(::openat(folder.descriptor(), bytes.constData(),
+                         O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (!fd.isOpen()) {
         return lastError();
     }
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return std::make_error_code(std::errc::invalid_argument);
     }
-    m_fd = fd;
+    m_fd = std::move(fd);
     return {};
 }
 
 std::error_code GbkAppendFile::writeLine(QStringView line) {
-    if (m_fd < 0) {
+    if (!m_fd.isOpen()) {
         return std::make_error_code(std::errc::bad_file_descriptor);
     }
     m_buffer.resize(0); // keeps the capacity for the next line
     m_encoder.appendRecord(line, m_buffer);
     qsizetype written = 0;
     m_lastLineSize = 0;
-    const std::error_code error = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), written);
+    const std::error_code error = writeAll(m_fd.get(), m_buffer.constData(), m_buffer.size(), written);
     if (!error) {
         m_lastLineSize = written;
     } else if (written > 0) {
         // The part of the line that went out is cut off again: the file keeps only whole lines.
         struct stat st {};
-        if (::fstat(m_fd, &st) == 0 && st.st_size >= written) {
-            (void)::ftruncate(m_fd, st.st_size - written);
+        if (::fstat(m_fd.get(), &st) == 0 && st.st_size >= written) {
+            (void)::ftruncate(m_fd.get(), st.st_size - written);
         }
     }
     return error;
 }
 
 std::error_code GbkAppendFile::retractLastLine() {
-    if (m_fd < 0 || m_lastLineSize == 0) {
+    if (!m_fd.isOpen() || m_lastLineSize == 0) {
         return std::make_error_code(std::errc::invalid_argument);
     }
     // With O_APPEND the file offset is the end of this descriptor's last write: the line is still the
     // file's last exactly when the file ends there.
-    const off_t end = ::lseek(m_fd, 0, SEEK_CUR);
+    const off_t end = ::lseek(m_fd.get(), 0, SEEK_CUR);
     struct stat st {};
-    if (end < 0 || ::fstat(m_fd, &st) != 0) {
+    if (end < 0 || ::fstat(m_fd.get(), &st) != 0) {
         return lastError();
     }
     if (st.st_size != end || end < m_lastLineSize) {
         return std::make_error_code(std::errc::device_or_resource_busy);
     }
-    if (::ftruncate(m_fd, end - m_lastLineSize) != 0) {
+    if (::ftruncate(m_fd.get(), end - m_lastLineSize) != 0) {
         return lastError();
     }
     m_lastLineSize = 0;
@@ -242,15 +237,7 @@ std::error_code GbkAppendFile::retractLastLine() {
 }
 
 std::error_code GbkAppendFile::close() {
-    if (m_fd < 0) {
-        return {};
-    }
-    const int result = ::close(m_fd);
-    m_fd = -1;
-    if (result != 0) {
-        return lastError();
-    }
-    return {};
+    return m_fd.close();
 }
 
 GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces)
@@ -276,23 +263,23 @@ std::error_code GbkSaveFile::open() {
         return m_error = error;
     }
     // An unnamed file leaves nothing behind when the program dies while writing it.
-    m_fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (m_fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
+    m_fd.reset(::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (!m_fd.isOpen() && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
         // A file system without unnamed files: a named temporary file beside the list from the start.
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        for (int attempt = 0; attempt < 100 && !m_fd.isOpen(); ++attempt) {
             m_temporaryName = temporaryNameFor(m_name, m_nameBytes.size());
             QByteArray bytes;
             (void)encodeEntryName(m_temporaryName, bytes);
-            m_fd = ::openat(folder, bytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno != EEXIST) {
+            m_fd.reset(::openat(folder, bytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+            if (!m_fd.isOpen() && errno != EEXIST) {
                 break;
             }
         }
-        if (m_fd < 0) {
+        if (!m_fd.isOpen()) {
             m_temporaryName.clear();
         }
     }
-    if (m_fd < 0) {
+    if (!m_fd.isOpen()) {
         return m_error = lastError();
     }
     return {};
@@ -311,7 +298,7 @@ void GbkSaveFile::writeLine(QStringView line) {
 void GbkSaveFile::flushBuffer() {
     qsizetype written = 0;
     if (!m_error && !m_buffer.isEmpty()) {
-        m_error = writeAll(m_fd, m_buffer.constData(), m_buffer.size(), written);
+        m_error = writeAll(m_fd.get(), m_buffer.constData(), m_buffer.size(), written);
     }
     m_buffer.resize(0); // keeps the capacity for the next line
 }
@@ -321,7 +308,7 @@ std::error_code GbkSaveFile::nameTheTemporaryFile() {
     if (!m_temporaryName.isEmpty()) {
         return {};
     }
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd);
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd.get());
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = temporaryNameFor(m_name, m_nameBytes.size());
         QByteArray bytes;
@@ -329,7 +316,7 @@ std::error_code GbkSaveFile::nameTheTemporaryFile() {
         int result = ::linkat(AT_FDCWD, self.constData(), m_folder.descriptor(), bytes.constData(), AT_SYMLINK_FOLLOW);
         if (result != 0 && errno == ENOENT) {
             // No /proc (a bare chroot): linking the descriptor itself needs a privilege that root has.
-            result = ::linkat(m_fd, "", m_folder.descriptor(), bytes.constData(), AT_EMPTY_PATH);
+            result = ::linkat(m_fd.get(), "", m_folder.descriptor(), bytes.constData(), AT_EMPTY_PATH);
         }
         if (result == 0) {
             m_temporaryName = name;
@@ -378,7 +365,7 @@ std::error_code GbkSaveFile::putInPlace() {
         }
         // The file agreed to is gone: the name is put in place only where it is free.
     }
-    RenameFolder renamer(m_folder);
+    NoReplaceRenamer renamer(m_folder);
     const RenameOutcome outcome = renamer.rename(m_temporaryName, m_name);
     switch (outcome.result) {
     case RenameResult::Renamed:
@@ -392,11 +379,11 @@ std::error_code GbkSaveFile::putInPlace() {
 }
 
 std::error_code GbkSaveFile::commit() {
-    if (m_fd < 0) {
+    if (!m_fd.isOpen()) {
         return m_error ? m_error : std::make_error_code(std::errc::bad_file_descriptor);
     }
     flushBuffer();
-    if (!m_error && ::fdatasync(m_fd) != 0) {
+    if (!m_error && ::fdatasync(m_fd.get()) != 0) {
         m_error = lastError();
     }
     if (!m_error) {
@@ -408,19 +395,15 @@ std::error_code GbkSaveFile::commit() {
     if (!m_error) {
         m_temporaryName.clear();
     }
-    if (::close(m_fd) != 0 && !m_error) {
-        m_error = lastError();
+    if (const std::error_code closed = m_fd.close(); closed && !m_error) {
+        m_error = closed;
     }
-    m_fd = -1;
     discard();
     return m_error;
 }
 
 void GbkSaveFile::discard() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_fd.reset();
     if (!m_temporaryName.isEmpty() && m_folder.isOpen()) {
         QByteArray bytes;
         (void)encodeEntryName(m_temporaryName, bytes);

@@ -43,21 +43,16 @@ private:
 // the program.
 class GbkAppendFile {
 public:
-    GbkAppendFile() = default;
-    ~GbkAppendFile();
-    GbkAppendFile(const GbkAppendFile&) = delete;
-    GbkAppendFile& operator=(const GbkAppendFile&) = delete;
-
-    std::error_code open(const FolderHandle& folder, const QString& name);
-    std::error_code writeLine(QStringView line);
+    [[nodiscard]] std::error_code open(const FolderHandle& folder, const QString& name);
+    [[nodiscard]] std::error_code writeLine(QStringView line);
     // Cuts the line that the last writeLine wrote off again. Refused (and nothing cut) when the file no
     // longer ends with it: another writer appended since, or it was cut already.
-    std::error_code retractLastLine();
-    std::error_code close();
-    bool isOpen() const { return m_fd >= 0; }
+    [[nodiscard]] std::error_code retractLastLine();
+    [[nodiscard]] std::error_code close();
+    bool isOpen() const { return m_fd.isOpen(); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
     qsizetype m_lastLineSize = 0; // the bytes of the last whole line written; 0 once retracted
     GbkEncoder m_encoder;
     QByteArray m_buffer;
@@ -78,16 +73,16 @@ public:
     GbkSaveFile(const GbkSaveFile&) = delete;
     GbkSaveFile& operator=(const GbkSaveFile&) = delete;
 
-    std::error_code open();
+    [[nodiscard]] std::error_code open();
     // Lines are buffered; a failure is remembered and reported by commit().
     void writeLine(QStringView line);
     // Writes what is buffered and puts the file in place; the first failure of the whole file.
-    std::error_code commit();
+    [[nodiscard]] std::error_code commit();
 
 private:
     void flushBuffer();
-    std::error_code nameTheTemporaryFile();
-    std::error_code putInPlace();
+    [[nodiscard]] std::error_code nameTheTemporaryFile();
+    [[nodiscard]] std::error_code putInPlace();
     void discard();
 
     const FolderHandle& m_folder;
@@ -95,7 +90,7 @@ private:
     QByteArray m_nameBytes;
     const HeldFile* m_replaces;
     QString m_temporaryName; // empty while the temporary file has no name
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::error_code m_error;
     GbkEncoder m_encoder;
     QByteArray m_buffer;

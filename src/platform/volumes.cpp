@@ -1,5 +1,7 @@
 #include "platform/volumes.h"
 
+#include "platform/unique_fd.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -164,12 +166,7 @@ QString workingFolder() {
 }
 
 bool isReadableFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    ::close(fd);
-    return true;
+    return UniqueFd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)).isOpen();
 }
 
 } // namespace filarion::platform

@@ -18,7 +18,7 @@ RenameOutcome renameOnce(const QString& folder, const QString& oldName, const QS
     if (const std::error_code error = handle.open(folder)) {
         return {RenameResult::Failed, error};
     }
-    return RenameFolder(handle).rename(oldName, newName);
+    return NoReplaceRenamer(handle).rename(oldName, newName);
 }
 
 TEST(FileRename, RenamesWithinTheFolder) {
@@ -91,7 +91,7 @@ TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehin
     ASSERT_EQ(::symlink("nowhere", QFile::encodeName(dir.filePath(u"dangling"_s)).constData()), 0);
     FolderHandle handle;
     ASSERT_FALSE(handle.open(dir.path()));
-    RenameFolder folder(handle);
+    NoReplaceRenamer folder(handle);
     EXPECT_EQ(folder.rename(u"a"_s, u"c"_s).result, RenameResult::Renamed);
     EXPECT_EQ(folder.rename(u"b"_s, u"c"_s).result, RenameResult::TargetExists);
     EXPECT_EQ(folder.rename(u"b"_s, u"folder"_s).result, RenameResult::TargetExists);
@@ -110,7 +110,7 @@ TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
     dir.touch(u"\U0001F600.txt"_s);
     FolderHandle handle;
     ASSERT_FALSE(handle.open(dir.path()));
-    RenameFolder folder(handle);
+    NoReplaceRenamer folder(handle);
     const QString emoji = u"\U0001F600"_s;
     for (const QString& name :
          {emoji.left(1) + u"x"_s + emoji.mid(1) + u".txt"_s, u"a"_s + QChar(0) + u".txt"_s, u"sub/a.txt"_s}) {
@@ -138,7 +138,7 @@ TEST(FileRename, OneFileRefusingAHardLinkDoesNotChangeTheWayOfTheOthers) {
     const test::WithoutNoReplace forced(true, [](const char* name) { return std::string_view(name) == "a"; });
     FolderHandle handle;
     ASSERT_FALSE(handle.open(dir.path()));
-    RenameFolder folder(handle);
+    NoReplaceRenamer folder(handle);
     for (const QString& name : {u"a"_s, u"b"_s, u"c"_s}) {
         EXPECT_EQ(folder.rename(name, name + u"2"_s).result, RenameResult::Renamed);
     }
