@@ -17,11 +17,11 @@ long long recorded(int programFileIndex, int logFileIndex) {
 
 } // namespace
 
-int PrefixSequenceNumber(int i, int programFileIndex, int logFileIndex) {
+int prefixSequenceNumber(int i, int programFileIndex, int logFileIndex) {
     return static_cast<int>(i - recordedBelow(i, programFileIndex, logFileIndex));
 }
 
-int PrefixLargestNumber(int count, int programFileIndex, int logFileIndex) {
+int prefixLargestNumber(int count, int programFileIndex, int logFileIndex) {
     return static_cast<int>(static_cast<long long>(count) - 1 - recorded(programFileIndex, logFileIndex));
 }
 
@@ -35,8 +35,8 @@ int decimalWidth(long long value) {
 }
 
 QString prefixNewName(int i, int count, int programFileIndex, int logFileIndex, QStringView prefix, QStringView name) {
-    const int number = PrefixSequenceNumber(i, programFileIndex, logFileIndex);
-    const int zeros = decimalWidth(PrefixLargestNumber(count, programFileIndex, logFileIndex)) - decimalWidth(number);
+    const int number = prefixSequenceNumber(i, programFileIndex, logFileIndex);
+    const int zeros = decimalWidth(prefixLargestNumber(count, programFileIndex, logFileIndex)) - decimalWidth(number);
     const QStringView extension = GetExtension(name);
 
     QString newName;

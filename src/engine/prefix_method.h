@@ -9,10 +9,10 @@ namespace filarion::engine {
 
 // The sequence number of entry i: i less each recorded index (not -1) that lies below i, each counted
 // on its own, so the program's file and the rename log leave no gap.
-int PrefixSequenceNumber(int i, int programFileIndex, int logFileIndex);
+int prefixSequenceNumber(int i, int programFileIndex, int logFileIndex);
 
 // The largest sequence number of a run over count entries: count - 1 less the recorded indexes.
-int PrefixLargestNumber(int count, int programFileIndex, int logFileIndex);
+int prefixLargestNumber(int count, int programFileIndex, int logFileIndex);
 
 // The number of characters of the value written in plain decimal, a minus sign included.
 int decimalWidth(long long value);

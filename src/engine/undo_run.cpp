@@ -172,7 +172,7 @@ private:
 
 } // namespace
 
-void UndoLastRun(const QString& folderPath, CommandServices& services, const RunEnvironment& environment) {
+void undoLastRun(const QString& folderPath, CommandServices& services, const RunEnvironment& environment) {
     const QString logName = QString::fromUtf16(texts::kLogFileName);
     const QString logMessage = QString::fromUtf16(texts::kLogNotWritable);
     platform::FolderHandle folder;

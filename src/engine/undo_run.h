@@ -25,7 +25,7 @@ namespace filarion::engine {
 // that is a link or not a regular file, cannot be read or cannot be written, gives the run's log message and
 // nothing is renamed; no reversible line gives its own message and nothing else. Lines left alone and
 // renames that failed are told in one message at the end.
-void UndoLastRun(const QString& folder, CommandServices& services,
+void undoLastRun(const QString& folder, CommandServices& services,
                  const RunEnvironment& environment = defaultRunEnvironment());
 
 } // namespace filarion::engine

@@ -502,7 +502,7 @@ void frmMain::previewRename() {
 }
 
 void frmMain::undoLastRun() {
-    engine::UndoLastRun(m_set.folder(), *m_services, engine::defaultRunEnvironment());
+    engine::undoLastRun(m_set.folder(), *m_services, engine::defaultRunEnvironment());
 }
 
 void frmMain::MakeFileList() {

@@ -170,10 +170,10 @@ TEST(PrefixNumbering, DecimalWidthCountsDigitsAndSign) {
 }
 
 TEST(PrefixNumbering, NumberAndLargestNumber) {
-    EXPECT_EQ(engine::PrefixSequenceNumber(7, 2, 5), 5);
-    EXPECT_EQ(engine::PrefixSequenceNumber(7, -1, 5), 6);
-    EXPECT_EQ(engine::PrefixLargestNumber(12, 2, 5), 9);
-    EXPECT_EQ(engine::PrefixLargestNumber(12, -1, -1), 11);
+    EXPECT_EQ(engine::prefixSequenceNumber(7, 2, 5), 5);
+    EXPECT_EQ(engine::prefixSequenceNumber(7, -1, 5), 6);
+    EXPECT_EQ(engine::prefixLargestNumber(12, 2, 5), 9);
+    EXPECT_EQ(engine::prefixLargestNumber(12, -1, -1), 11);
 }
 
 } // namespace

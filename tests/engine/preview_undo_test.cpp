@@ -219,7 +219,7 @@ TEST(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore) 
 
         // The undo takes back every line that names one file; those it cannot identify it counts.
         YesServices undo;
-        engine::UndoLastRun(folder.path(), undo, fixedEnvironment());
+        engine::undoLastRun(folder.path(), undo, fixedEnvironment());
         if (undo.questions.isEmpty()) {
             ASSERT_EQ(undo.messages, QStringList{kNothingToUndo});
             ASSERT_EQ(folderState(folder), after);
@@ -250,7 +250,7 @@ TEST(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore) 
 
         // Undoing the undo redoes the run, as far as its lines identify the files in the folder as it is now.
         YesServices redo;
-        engine::UndoLastRun(folder.path(), redo, fixedEnvironment());
+        engine::undoLastRun(folder.path(), redo, fixedEnvironment());
         ASSERT_EQ(redo.questions.size(), 1);
         const qsizetype redone = redo.questions.first().section(u' ', 1, 1).toLongLong();
         ASSERT_EQ(redo.questions.first(), undoQuestion(redone));
@@ -316,7 +316,7 @@ TEST_P(Undo, TakesBackExactlyTheLinesThatNameOneFile) {
     const QByteArray log = gbkLines(whole) + tail;
     folder.write(kLog, log);
     YesServices services;
-    engine::UndoLastRun(folder.path(), services, fixedEnvironment());
+    engine::undoLastRun(folder.path(), services, fixedEnvironment());
     QStringList files = folder.entries();
     files.removeAll(kLog);
     EXPECT_EQ(files, sortedNames(row.after));
@@ -404,7 +404,7 @@ TEST(UndoRun, ReadsBackToTheLastHeaderOnlyPastHolesAndNeverActsOnBytesThatAreNoG
     ASSERT_TRUE(log.resize(2 * kHole));
     log.close();
     YesServices services;
-    engine::UndoLastRun(folder.path(), services, fixedEnvironment());
+    engine::undoLastRun(folder.path(), services, fixedEnvironment());
     EXPECT_EQ(services.questions, QStringList{undoQuestion(1)});
     EXPECT_EQ(services.messages, QStringList{undoIncomplete(2)});
     EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s, u"c.txt"_s}));
@@ -417,7 +417,7 @@ TEST(UndoRun, NoKeepsEverythingAndTheLogRulesHold) {
     folder.write(kLog, log);
     RecordingServices no;
     no.expectQuestion(undoQuestion(1), false);
-    engine::UndoLastRun(folder.path(), no, fixedEnvironment());
+    engine::undoLastRun(folder.path(), no, fixedEnvironment());
     EXPECT_EQ(no.messages, QStringList());
     EXPECT_EQ(no.busyEntered, 0);
     EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s}));
@@ -431,12 +431,12 @@ TEST(UndoRun, NoKeepsEverythingAndTheLogRulesHold) {
                         QFile::encodeName(folder.filePath(kLog)).constData()),
               0);
     RecordingServices linked;
-    engine::UndoLastRun(folder.path(), linked, fixedEnvironment());
+    engine::undoLastRun(folder.path(), linked, fixedEnvironment());
     EXPECT_EQ(linked.messages, QStringList{u"无法写入日记文件QuillmarkLog.txt，未执行改名！"_s});
     EXPECT_EQ(outside.read(kLog), log);
     ASSERT_EQ(::unlink(QFile::encodeName(folder.filePath(kLog)).constData()), 0);
     RecordingServices missing;
-    engine::UndoLastRun(folder.path(), missing, fixedEnvironment());
+    engine::undoLastRun(folder.path(), missing, fixedEnvironment());
     EXPECT_EQ(missing.messages, QStringList{kNothingToUndo});
     EXPECT_EQ(folder.entries(), QStringList{u"b.txt"_s});
 }
@@ -448,7 +448,7 @@ TEST(UndoRun, AnOldNameTakenAfterTheQuestionGetsTheTakenNamePathAndIsCounted) {
     folder.write(kLog, expectedLog({u"a.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s}));
     YesServices services;
     services.beforeAnswer = [&] { folder.write(u"a.txt"_s, "newcomer"); };
-    engine::UndoLastRun(folder.path(), services, fixedEnvironment());
+    engine::undoLastRun(folder.path(), services, fixedEnvironment());
     EXPECT_EQ(services.questions, QStringList{undoQuestion(2)});
     EXPECT_EQ(services.messages, (QStringList{takenMessage(u"b.txt"_s, u"a.txt"_s), undoIncomplete(1)}));
     EXPECT_EQ(folder.entries(), (QStringList{kLog, u"a.txt"_s, u"b.txt"_s, u"c.txt"_s}));

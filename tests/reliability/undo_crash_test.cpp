@@ -109,7 +109,7 @@ TEST(UndoCrash, UndoKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
         ASSERT_NO_FATAL_FAILURE(runAndKillWithinLog(
             [&] {
                 SilentServices services; // answers the question with Yes
-                engine::UndoLastRun(folder.path(), services, fixedEnvironment());
+                engine::undoLastRun(folder.path(), services, fixedEnvironment());
             },
             logPath, log, fullSize, random, kills, completed, now));
         // It grew by the header and the lines of the first steps in order; the last may be torn.
