@@ -4,12 +4,11 @@
 #include "window_test_support.h"
 
 #include <QComboBox>
-#include <QListView>
+#include <QFile>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
 #include <linux/capability.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -17,36 +16,28 @@ namespace filarion::test {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
 // While it lives, this thread meets folder permissions as a user does: root's overrides are off.
-class WithoutPermissionOverride {
-public:
+struct WithoutPermissionOverride {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2] = {};
     WithoutPermissionOverride() {
-        ::syscall(SYS_capget, &m_header, m_saved);
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        ::syscall(SYS_capget, &header, saved);
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
         reduced[0].effective &= ~((1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH));
-        ::syscall(SYS_capset, &m_header, reduced);
+        ::syscall(SYS_capset, &header, reduced);
     }
-    ~WithoutPermissionOverride() { ::syscall(SYS_capset, &m_header, m_saved); }
-
-private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2] = {};
+    ~WithoutPermissionOverride() { ::syscall(SYS_capset, &header, saved); }
 };
 
-} // namespace
-
-// The window on two drives, "/" and a temporary folder standing for a card, started as the program starts it
-// with a folder argument, or given a folder dropped from a file manager.
+// The window on two drives, "/" and a card (a temporary folder, also the working folder), given a folder as the
+// program's argument or dropped from a file manager on one of its lists; the working folder's drive is "/".
 class StartFolderTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void argumentStartsTheWindowThereOrExplainsWhyNot_data();
-    void argumentStartsTheWindowThereOrExplainsWhyNot();
-    void droppedFolderIsWalkedToFromBothLists();
+    void goesToTheFolderOrStaysWhereItStarted_data();
+    void goesToTheFolderOrStaysWhereItStarted();
 
 private:
     TempFolder m_card;
@@ -54,81 +45,63 @@ private:
 };
 
 void StartFolderTest::initTestCase() {
-    m_card.makeFolder(u"照片"_s);
-    m_card.touch(u"照片/a.JPG"_s);
-    m_card.touch(u"照片/b.JPG"_s);
-    m_card.makeFolder(u"锁"_s);
-    m_card.touch(u"锁/c.JPG"_s);
-    QCOMPARE(::chmod(m_card.filePath(u"锁"_s).toLocal8Bit().constData(), 0), 0);
+    for (const QString& name : {u"照片/a.JPG"_s, u"照片/b.JPG"_s, u"锁/c.JPG"_s}) {
+        m_card.makeFolder(name.section(u'/', 0, 0));
+        m_card.touch(name);
+    }
+    QVERIFY(QFile::setPermissions(m_card.filePath(u"锁"_s), {}));
+    QVERIFY(QDir::setCurrent(m_card.path()));
     m_volumes.list = {{u"/"_s, {}}, {m_card.path(), u"card"_s}};
 }
 
-void StartFolderTest::argumentStartsTheWindowThereOrExplainsWhyNot_data() {
-    QTest::addColumn<QString>("argument");
+void StartFolderTest::goesToTheFolderOrStaysWhereItStarted_data() {
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("way"); // "argument", or the list it is dropped on
     QTest::addColumn<bool>("opens");
-    QTest::newRow("folder") << u"照片"_s << true;
-    QTest::newRow("file in it") << u"照片/a.JPG"_s << true;
-    QTest::newRow("missing") << u"不在"_s << false;
-    QTest::newRow("unreadable") << u"锁"_s << false;
+    QTest::newRow("argument: folder") << m_card.filePath(u"照片"_s) << u"argument"_s << true;
+    QTest::newRow("argument: file, relative") << u"照片/a.JPG"_s << u"argument"_s << true;
+    QTest::newRow("argument: missing") << u"不在"_s << u"argument"_s << false;
+    QTest::newRow("argument: unreadable") << m_card.filePath(u"锁"_s) << u"argument"_s << false;
+    QTest::newRow("dropped on the folder list: folder") << u"照片"_s << u"dirTrim"_s << true;
+    QTest::newRow("dropped on the file list: file") << u"照片/b.JPG"_s << u"filTrim"_s << true;
+    QTest::newRow("dropped on the file list: unreadable") << u"锁"_s << u"filTrim"_s << false;
 }
 
-void StartFolderTest::argumentStartsTheWindowThereOrExplainsWhyNot() {
-    QFETCH(QString, argument);
+void StartFolderTest::goesToTheFolderOrStaysWhereItStarted() {
+    QFETCH(QString, given);
+    QFETCH(QString, way);
     QFETCH(bool, opens);
-    const QString given = m_card.filePath(argument);
-    const ui::CommandLine line = ui::parseCommandLine({u"filarion"_s, given}, u"3.00"_s);
-    QCOMPARE(line.folder, given);
     const auto window = openWindow(m_volumes);
     QVERIFY(window);
-    auto* folders = control<ui::FolderList>(*window, u"dirTrim"_s);
-    const QString before = folders->path();
-    const QStringList listedBefore = listed(*window);
+    const QString before = control<ui::FolderList>(*window, u"dirTrim"_s)->path();
     BoxAnswerer boxes(window.get());
-    {
-        const WithoutPermissionOverride asUser;
-        window->startIn(*line.folder);
-    }
-    const auto* drives = control<QComboBox>(*window, u"driTrim"_s);
-    if (opens) {
-        QCOMPARE(folders->path(), m_card.filePath(u"照片"_s));
-        QCOMPARE(drives->currentData().toString(), m_card.path());
-        QCOMPARE(listed(*window), (QStringList{u"a.JPG"_s, u"b.JPG"_s}));
-        QVERIFY(boxes.seen.isEmpty());
+    const WithoutPermissionOverride asUser;
+    if (way == u"argument") {
+        window->startIn(*ui::parseCommandLine({u"filarion"_s, given}, u"3.00"_s).folder);
     } else {
-        QCOMPARE(folders->path(), before);
-        QCOMPARE(listed(*window), listedBefore);
-        QCOMPARE(boxes.seen.size(), 1);
-        QCOMPARE(boxes.seen.front().text, u"无法打开文件夹"_s + given + u"，从当前文件夹开始！"_s);
+        QWidget* target = control<QAbstractItemView>(*window, way)->viewport();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(m_card.filePath(given))});
+        // A drag that may only move is refused, and a drop is never reported as a move: the file manager
+        // would remove what it dragged.
+        for (const Qt::DropActions actions : {Qt::DropActions(Qt::MoveAction), Qt::CopyAction | Qt::MoveAction}) {
+            QDragEnterEvent enter(target->rect().center(), actions, &data, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent drop(target->rect().center(), actions, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &enter);
+            QCoreApplication::sendEvent(target, &drop);
+            QCOMPARE(enter.isAccepted() && drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction,
+                     opens && actions != Qt::MoveAction ? Qt::CopyAction : Qt::IgnoreAction);
+        }
     }
-}
-
-// What a file manager's drag brings: the folder's URL, with the actions the file manager allows. A folder
-// that cannot be listed, or a drag that may only move, is refused and leaves the window where it is.
-void StartFolderTest::droppedFolderIsWalkedToFromBothLists() {
-    const auto window = openWindow(m_volumes);
-    QVERIFY(window);
-    auto* folders = control<ui::FolderList>(*window, u"dirTrim"_s);
-    const QString start = folders->path();
-    for (auto* list : {static_cast<QListView*>(folders), control<QListView>(*window, u"filTrim"_s)}) {
-        QVERIFY(folders->setPath(start));
-        const auto drop = [&](const QString& name, Qt::DropActions actions) {
-            QMimeData data;
-            data.setUrls({QUrl::fromLocalFile(m_card.filePath(name))});
-            const QPoint at = list->viewport()->rect().center();
-            QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(list->viewport(), &enter);
-            QDropEvent dropped(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(list->viewport(), &dropped);
-            return enter.isAccepted() && dropped.isAccepted() ? dropped.dropAction() : Qt::IgnoreAction;
-        };
-        QCOMPARE(drop(u"照片"_s, Qt::MoveAction), Qt::IgnoreAction);
-        QCOMPARE(folders->path(), start);
-        const WithoutPermissionOverride asUser;
-        QCOMPARE(drop(u"锁"_s, Qt::CopyAction | Qt::MoveAction), Qt::IgnoreAction);
-        QCOMPARE(folders->path(), start);
-        QCOMPARE(drop(u"照片/b.JPG"_s, Qt::CopyAction | Qt::MoveAction), Qt::CopyAction);
-        QCOMPARE(folders->path(), m_card.filePath(u"照片"_s));
+    QCOMPARE(control<ui::FolderList>(*window, u"dirTrim"_s)->path(), opens ? m_card.filePath(u"照片"_s) : before);
+    QCOMPARE(control<QComboBox>(*window, u"driTrim"_s)->currentData().toString(), opens ? m_card.path() : u"/"_s);
+    if (opens) {
         QCOMPARE(listed(*window), (QStringList{u"a.JPG"_s, u"b.JPG"_s}));
+    }
+    const bool told = !opens && way == u"argument";
+    QCOMPARE(boxes.seen.size(), told ? 1 : 0);
+    if (told) {
+        QCOMPARE(boxes.seen.front().text, u"无法打开文件夹"_s + given + u"，从当前文件夹开始！"_s);
     }
 }
 
