@@ -1,9 +1,28 @@
 # `cpack -G DEB` in a build folder makes filarion_3.00_amd64.deb from what `cmake --install` puts in place.
 # dpkg-shlibdeps works out the libraries the program links; the packages it needs only at run time are named
 # here: the Chinese font, Qt's Chinese texts and Qt's platform plugins, which are loaded, not linked.
+include(GNUInstallDirs)
+
+# The modes of what is installed do not follow the builder's umask: folders 0755 here (cmake_install.cmake
+# takes the top folder's last value for every rule, and CPack takes it for the folders it makes), the program
+# 0755 and the data 0644 by install() itself.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+# What Debian asks of every package in its documentation folder: the copyright and the changelog, compressed
+# without the file's name and time, so that the same source gives the same bytes.
+configure_file(data/debian/changelog ${PROJECT_BINARY_DIR}/debian/changelog COPYONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog.gz
+    COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/debian/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog
+    VERBATIM)
+add_custom_target(filarion_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/debian/changelog.gz)
+install(FILES data/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/filarion)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME filarion)
-set(CPACK_PACKAGE_VERSION 3.00)
+set(CPACK_PACKAGE_VERSION ${FILARION_VERSION})
 set(CPACK_PACKAGE_VENDOR "Filarion maintainers")
 set(CPACK_PACKAGE_CONTACT "Filarion maintainers <maintainers@users.noreply.c-seed-4e77cf46.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch renamer with a Chinese user interface")

@@ -1,43 +1,30 @@
 #include "platform/gbk_text.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
+#include "ui_core/command_line.h"
 #include "ui_core/volume_source.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QIcon>
-#include <QLineEdit>
-#include <QTabWidget>
-#include <QTimer>
 #include <cstdio>
 
 namespace {
 
-// Writes a picture of each tab and returns, for the screenshot script: <prefix>-rename.png and
-// <prefix>-list.png; then <prefix>-preview.png, the rename preview of a replace in the shown folder.
-int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
-    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("TabFunction"));
-    const std::pair<int, const char*> shots[] = {{0, "-rename.png"}, {1, "-list.png"}};
-    for (const auto& [tab, suffix] : shots) {
-        tabs->setCurrentIndex(tab);
-        QCoreApplication::processEvents();
-        if (!window.grab().save(prefix + QLatin1String(suffix))) {
-            return 1;
-        }
-    }
-    tabs->setCurrentIndex(0);
-    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceS"))->setText(QStringLiteral("照片"));
-    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceT"))->setText(QStringLiteral("西湖"));
-    bool saved = false;
-    QTimer::singleShot(500, &window, [&] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            saved = dialog->grab().save(prefix + QLatin1String("-preview.png"));
-            dialog->reject();
-        }
-    });
-    window.findChild<QAction*>(QStringLiteral("actPreview"))->trigger();
-    return saved ? 0 : 1;
+using filarion::ui::CommandLine;
+
+QString version() {
+    return QStringLiteral(FILARION_VERSION);
+}
+
+// The help, the version and the errors of the command line need no display: a core application only carries
+// Qt's Chinese texts for the parser's own words, and the arguments are read again under it.
+int answerWithoutWindow(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    filarion::ui::installQtTranslations();
+    const CommandLine line = filarion::ui::parseCommandLine(QCoreApplication::arguments(), version());
+    const bool failed = line.action == CommandLine::Action::Fail;
+    std::fputs(line.output.toLocal8Bit().constData(), failed ? stderr : stdout);
+    return failed ? 1 : 0;
 }
 
 // The program's icon in every size of the icon theme, so that it stays sharp at any scale. The executable
@@ -53,6 +40,14 @@ QIcon programIcon() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(QString::fromLocal8Bit(argv[i]));
+    }
+    const CommandLine line = filarion::ui::parseCommandLine(arguments, version());
+    if (line.action != CommandLine::Action::OpenWindow) {
+        return answerWithoutWindow(argc, argv);
+    }
     if (!filarion::platform::gbkCodecAvailable()) {
         std::fputs("filarion: this Qt build has no GBK codec (ICU missing)\n", stderr);
         return 1;
@@ -67,9 +62,9 @@ int main(int argc, char* argv[]) {
     window.setWindowIcon(programIcon());
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
-    if (const QString prefix = qEnvironmentVariable("FILARION_SCREENSHOT"); !prefix.isEmpty()) {
-        QCoreApplication::processEvents();
-        return writeScreenshots(window, prefix);
+    // Before the event loop paints the window: it comes up in the folder, or over the message.
+    if (line.folder) {
+        window.startIn(*line.folder);
     }
     return QApplication::exec();
 }

@@ -1,7 +1,11 @@
 #include "ui/folder_list.h"
 
+#include "ui_core/command_line.h"
+
 #include <QApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -31,6 +35,28 @@ private:
     }
 };
 
+// The folder to walk to for what a drag carries: the first entry it names, when that is a local folder or a
+// file in one.
+std::optional<QString> droppedFolder(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() || !data->urls().constFirst().isLocalFile()) {
+        return std::nullopt;
+    }
+    return startFolderOf(data->urls().constFirst().toLocalFile());
+}
+
+// The drop only shows the way: never a move, which would tell a file manager to remove what it dragged.
+bool acceptWithoutMove(QDropEvent* event) {
+    for (const Qt::DropAction action : {Qt::LinkAction, Qt::CopyAction}) {
+        if (event->possibleActions().testFlag(action)) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    event->ignore();
+    return false;
+}
+
 } // namespace
 
 FolderList::FolderList(QWidget* parent) : QListView(parent), m_model(this) {
@@ -42,6 +68,37 @@ FolderList::FolderList(QWidget* parent) : QListView(parent), m_model(this) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) { openRow(index.row()); });
+    takeFolderDrops(this);
+}
+
+void FolderList::takeFolderDrops(QAbstractItemView* view) {
+    view->viewport()->setAcceptDrops(true);
+    view->viewport()->installEventFilter(this);
+}
+
+bool FolderList::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (droppedFolder(drag->mimeData())) {
+            acceptWithoutMove(drag);
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const std::optional<QString> folder = droppedFolder(drop->mimeData());
+        if (!folder || !acceptWithoutMove(drop) || !setPath(*folder)) {
+            drop->ignore();
+        }
+        return true;
+    }
+    default:
+        return QListView::eventFilter(watched, event);
+    }
 }
 
 bool FolderList::setPath(const QString& folder) {

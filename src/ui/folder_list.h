@@ -20,12 +20,17 @@ public:
     // cannot be listed is not moved to: false.
     bool setPath(const QString& folder);
 
+    // A folder dragged from a file manager and dropped on this list or on `view` is walked to as setPath
+    // does; a dropped file takes its folder. Nothing is done to what was dropped.
+    void takeFolderDrops(QAbstractItemView* view);
+
 signals:
     // dirTrim_Change: the current folder changed.
     void pathChanged(const QString& folder);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void openRow(int row);

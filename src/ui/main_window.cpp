@@ -10,6 +10,7 @@
 #include "ui/preview_dialog.h"
 #include "ui/window_services.h"
 #include "ui_core/command_dispatch.h"
+#include "ui_core/command_line.h"
 #include "ui_core/file_list_model.h"
 #include "ui_core/texts.h"
 
@@ -167,6 +168,7 @@ void frmMain::buildBrowser() {
     m_filTrim->setSelectionMode(QAbstractItemView::SingleSelection);
     m_filTrim->setEditTriggers(QAbstractItemView::NoEditTriggers);
     place(m_filTrim, layout::kFilTrim);
+    m_dirTrim->takeFolderDrops(m_filTrim);
 
     m_comPostfix = make<QComboBox>(this, u"comPostfix"_s);
     m_comPostfix->setEditable(true);
@@ -354,6 +356,13 @@ void frmMain::Form_Load() {
     place(m_frmRename, layout::kFrame);
     place(m_frmBill, layout::kFrame);
     TabFunction_Click();
+}
+
+void frmMain::startIn(const QString& given) {
+    const std::optional<QString> folder = startFolderOf(given);
+    if (!folder || !m_dirTrim->setPath(*folder)) {
+        m_services->showMessage(text(texts::kStartFolderFailed).arg(given));
+    }
 }
 
 void frmMain::driTrim_Change() {

@@ -41,6 +41,10 @@ public:
 
     const WorkingSet& workingSet() const { return m_set; }
 
+    // The folder given on the command line (a file: its folder), walked to as through the folder list. One
+    // that is not there or cannot be read gets a message, and the window stays where it started.
+    void startIn(const QString& given);
+
     // The font of the window and of every control but the help box.
     static QFont windowFont();
 

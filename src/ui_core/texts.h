@@ -50,6 +50,19 @@ inline constexpr char16_t kResultNameTaken[] = u"重名，保留原名";
 inline constexpr char16_t kResultEmptyName[] = u"改名后为空名，保留原名";
 inline constexpr char16_t kResultRefused[] = u"无法改名";
 
+// The command line: the help's description, options and argument, the error for a second folder, and the
+// message for a start folder that cannot be opened (%1: the folder as given).
+inline constexpr char16_t kCliDescription[] =
+    u"Filarion 文件批量改名：对同一文件夹内的大批量文件一次性改名，或生成文件清单。\n"
+    u"改名记入文件夹内的日记文件QuillmarkLog.txt，详见 man filarion。";
+inline constexpr char16_t kCliHelpOption[] = u"显示本帮助并退出。";
+inline constexpr char16_t kCliVersionOption[] = u"显示版本信息并退出。";
+inline constexpr char16_t kCliFolderName[] = u"文件夹";
+inline constexpr char16_t kCliFolderSyntax[] = u"[文件夹]";
+inline constexpr char16_t kCliFolderHelp[] = u"启动时打开的文件夹；给出文件时，打开文件所在的文件夹。";
+inline constexpr char16_t kCliOneFolderOnly[] = u"只能给出一个文件夹！";
+inline constexpr char16_t kStartFolderFailed[] = u"无法打开文件夹%1，从当前文件夹开始！";
+
 // The help box's text: 23 lines, each ending in CR LF.
 // One source line per line of the help text, however long: the format check leaves it as it is.
 // clang-format off

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: builds filarion_3.00_amd64.deb with scripts/package, installs it
-# with apt-get, starts the installed program on a virtual display, waits for its window captioned Filarion,
-# then removes the package and whatever its installation brought in, and checks that the machine's package
-# list is as it was. Exit 77 (skipped) when not root, or when a filarion package is already installed,
-# which the test would otherwise remove.
+# The Debian package as a user gets it: builds filarion_3.00_amd64.deb with scripts/package under the umask
+# 000 and checks its modes, lets lintian check it (no error, no warning), installs it with apt-get, finds its
+# manual page, asks the installed program for its version without a display, starts it on a virtual display,
+# waits for its window captioned Filarion, then removes the package and whatever its installation brought in,
+# and checks that the machine's package list is as it was. Exit 77 (skipped) when not root, or when a
+# filarion package is already installed, which the test would otherwise remove.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 if [ "$(id -u)" -ne 0 ]; then
@@ -15,8 +16,16 @@ if dpkg-query -W -f='${Status}' filarion 2>/dev/null | grep -q "install ok insta
     exit 77
 fi
 
-bash "$root/scripts/package"
+# A builder whose umask lets everyone write: the package's modes must not follow it. Folders and the
+# program 0755, everything else 0644.
+(umask 000 && bash "$root/scripts/package")
 deb=$root/build/package/filarion_3.00_amd64.deb
+wrong=$(dpkg-deb -c "$deb" | awk '{
+    want = ($6 ~ /\/$/ || $6 == "./usr/bin/filarion") ? "rwxr-xr-x" : "rw-r--r--"
+    if (substr($1, 2) != want) print $1, $6 }')
+[ -z "$wrong" ] || { echo "modes in the package other than 0755 and 0644:"; echo "$wrong"; exit 1; }
+lintian --fail-on error,warning "$deb" 2> >(grep -v "running with root privileges" >&2) ||
+    { echo "lintian found errors or warnings"; exit 1; }
 work=$(mktemp -d)
 packages() { dpkg-query -W -f='${Package} ${Status}\n' | grep " installed$" | cut -d' ' -f1 | sort; }
 packages >"$work/before"
@@ -39,6 +48,10 @@ for needed in libqt6widgets6 fonts-wqy-microhei qt6-translations-l10n qt6-qpa-pl
 done
 [ "$(command -v filarion)" = /usr/bin/filarion ]
 desktop-file-validate /usr/share/applications/org.filarion.Filarion.desktop
+[ "$(man -w filarion)" = /usr/share/man/man1/filarion.1.gz ]
+LC_ALL=C.UTF-8 MANPAGER=cat man filarion | grep -q "QuillmarkLog.txt" || { echo "man filarion shows no page"; exit 1; }
+# The command line answers without a display.
+[ "$(env -i PATH=/usr/bin:/bin filarion --version)" = "filarion 3.00" ]
 
 # A virtual display that picks a free number itself (-displayfd): a display of another program, even one
 # outside a chroot (they share the abstract socket names), is never taken.

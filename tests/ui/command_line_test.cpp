@@ -1,0 +1,39 @@
+#include "ui_core/texts.h"
+
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+using namespace Qt::StringLiterals;
+
+// The program itself, where no display can be reached: a window would need one and abort.
+TEST(CommandLine, ProgramAnswersWithoutDisplayAndFailsOnWhatItDoesNotKnow) {
+    const auto text = [](const char16_t* literal) { return QString::fromUtf16(literal); };
+    using filarion::ui::texts::kCliFolderHelp, filarion::ui::texts::kCliOneFolderOnly;
+    const std::tuple<QStringList, int, QString, QString> cases[] = {
+        {{u"--help"_s}, 0, u"用法："_s, text(kCliFolderHelp)},
+        {{u"-h"_s}, 0, u"用法："_s, u"--version"_s},
+        {{u"--version"_s}, 0, u"filarion " FILARION_VERSION "\n"_s, {}},
+        {{u"--bogus"_s}, 1, {}, u"filarion: 未知选项“bogus”。\n"_s},
+        {{u"a"_s, u"b"_s}, 1, {}, u"filarion: "_s + text(kCliOneFolderOnly) + u'\n'},
+    };
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(u"DISPLAY"_s);
+    environment.remove(u"WAYLAND_DISPLAY"_s);
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    for (const auto& [arguments, status, start, part] : cases) {
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(FILARION_PROGRAM), arguments);
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitCode(), status) << arguments.join(u' ').toStdString();
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        // Help and version on standard output, errors on standard error, and nothing else.
+        EXPECT_EQ(status == 0 ? err : out, QString());
+        EXPECT_TRUE((status == 0 ? out.startsWith(start) && out.contains(part) : err == part))
+            << (out + err).toStdString();
+    }
+}
+
+} // namespace

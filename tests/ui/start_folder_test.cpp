@@ -1,0 +1,111 @@
+#include "support/temp_folder.h"
+#include "ui/folder_list.h"
+#include "ui_core/command_line.h"
+#include "window_test_support.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace filarion::test {
+
+using namespace Qt::StringLiterals;
+
+// While it lives, this thread meets folder permissions as a user does: root's overrides are off.
+struct WithoutPermissionOverride {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved[2] = {};
+    WithoutPermissionOverride() {
+        ::syscall(SYS_capget, &header, saved);
+        __user_cap_data_struct reduced[2] = {saved[0], saved[1]};
+        reduced[0].effective &= ~((1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header, reduced);
+    }
+    ~WithoutPermissionOverride() { ::syscall(SYS_capset, &header, saved); }
+};
+
+// The window on two drives, "/" and a card (a temporary folder, also the working folder), given a folder as the
+// program's argument or dropped from a file manager on one of its lists; the working folder's drive is "/".
+class StartFolderTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void goesToTheFolderOrStaysWhereItStarted_data();
+    void goesToTheFolderOrStaysWhereItStarted();
+
+private:
+    TempFolder m_card;
+    ListedVolumes m_volumes;
+};
+
+void StartFolderTest::initTestCase() {
+    for (const QString& name : {u"照片/a.JPG"_s, u"照片/b.JPG"_s, u"锁/c.JPG"_s}) {
+        m_card.makeFolder(name.section(u'/', 0, 0));
+        m_card.touch(name);
+    }
+    QVERIFY(QFile::setPermissions(m_card.filePath(u"锁"_s), {}));
+    QVERIFY(QDir::setCurrent(m_card.path()));
+    m_volumes.list = {{u"/"_s, {}}, {m_card.path(), u"card"_s}};
+}
+
+void StartFolderTest::goesToTheFolderOrStaysWhereItStarted_data() {
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("way"); // "argument", or the list it is dropped on
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("argument: folder") << m_card.filePath(u"照片"_s) << u"argument"_s << true;
+    QTest::newRow("argument: file, relative") << u"照片/a.JPG"_s << u"argument"_s << true;
+    QTest::newRow("argument: missing") << u"不在"_s << u"argument"_s << false;
+    QTest::newRow("argument: unreadable") << m_card.filePath(u"锁"_s) << u"argument"_s << false;
+    QTest::newRow("dropped on the folder list: folder") << u"照片"_s << u"dirTrim"_s << true;
+    QTest::newRow("dropped on the file list: file") << u"照片/b.JPG"_s << u"filTrim"_s << true;
+    QTest::newRow("dropped on the file list: unreadable") << u"锁"_s << u"filTrim"_s << false;
+}
+
+void StartFolderTest::goesToTheFolderOrStaysWhereItStarted() {
+    QFETCH(QString, given);
+    QFETCH(QString, way);
+    QFETCH(bool, opens);
+    const auto window = openWindow(m_volumes);
+    QVERIFY(window);
+    const QString before = control<ui::FolderList>(*window, u"dirTrim"_s)->path();
+    BoxAnswerer boxes(window.get());
+    const WithoutPermissionOverride asUser;
+    if (way == u"argument") {
+        window->startIn(*ui::parseCommandLine({u"filarion"_s, given}, u"3.00"_s).folder);
+    } else {
+        QWidget* target = control<QAbstractItemView>(*window, way)->viewport();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(m_card.filePath(given))});
+        // A drag that may only move is refused, and a drop is never reported as a move: the file manager
+        // would remove what it dragged.
+        for (const Qt::DropActions actions : {Qt::DropActions(Qt::MoveAction), Qt::CopyAction | Qt::MoveAction}) {
+            QDragEnterEvent enter(target->rect().center(), actions, &data, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent drop(target->rect().center(), actions, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &enter);
+            QCoreApplication::sendEvent(target, &drop);
+            QCOMPARE(enter.isAccepted() && drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction,
+                     opens && actions != Qt::MoveAction ? Qt::CopyAction : Qt::IgnoreAction);
+        }
+    }
+    QCOMPARE(control<ui::FolderList>(*window, u"dirTrim"_s)->path(), opens ? m_card.filePath(u"照片"_s) : before);
+    QCOMPARE(control<QComboBox>(*window, u"driTrim"_s)->currentData().toString(), opens ? m_card.path() : u"/"_s);
+    if (opens) {
+        QCOMPARE(listed(*window), (QStringList{u"a.JPG"_s, u"b.JPG"_s}));
+    }
+    const bool told = !opens && way == u"argument";
+    QCOMPARE(boxes.seen.size(), told ? 1 : 0);
+    if (told) {
+        QCOMPARE(boxes.seen.front().text, u"无法打开文件夹"_s + given + u"，从当前文件夹开始！"_s);
+    }
+}
+
+} // namespace filarion::test
+
+QTEST_MAIN(filarion::test::StartFolderTest)
+#include "start_folder_test.moc"
