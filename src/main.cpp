@@ -15,7 +15,7 @@
 namespace {
 
 // Writes a picture of each tab and returns, for the screenshot script: <prefix>-rename.png and
-// <prefix>-list.png; then <prefix>-preview.png, the rename preview of a replace in the shown folder.
+// <prefix>-list.png; then <prefix>-preview.png, the rename preview of "照片" replaced by nothing in the shown folder.
 int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("TabFunction"));
     const std::pair<int, const char*> shots[] = {{0, "-rename.png"}, {1, "-list.png"}};
@@ -28,7 +28,7 @@ int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
     }
     tabs->setCurrentIndex(0);
     window.findChild<QLineEdit*>(QStringLiteral("txtReplaceS"))->setText(QStringLiteral("照片"));
-    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceT"))->setText(QStringLiteral("西湖"));
+    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceT"))->clear();
     bool saved = false;
     QTimer::singleShot(500, &window, [&] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {

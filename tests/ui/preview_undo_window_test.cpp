@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 
@@ -38,7 +40,8 @@ public:
         m_timer.start(10);
     }
 
-    bool confirm = false; // the preview dialog's answer: "确认改名(&N)" or "关闭"
+    bool confirm = false;                  // the preview dialog's answer: "确认改名(&N)" or "关闭"
+    std::function<void(QDialog&)> inspect; // runs while the dialog is open, before it is answered
     QStringList menuEntries;
     int dialogs = 0;
     QString caption;
@@ -80,6 +83,9 @@ private:
             }
             rows << cells;
             marked << model->index(row, 2).data(Qt::ForegroundRole).isValid();
+        }
+        if (inspect) {
+            inspect(*dialog);
         }
         QPushButton* button = control<QPushButton>(*dialog, confirm ? u"cmdPreviewConfirm"_s : u"cmdPreviewClose"_s);
         QTimer::singleShot(0, button, [button] { clickOn(button); });
@@ -123,6 +129,7 @@ private slots:
     void previewShowsTheRunAndConfirmRunsIt_data();
     void previewShowsTheRunAndConfirmRunsIt();
     void previewChecksTheInputsAsTheCommandDoes();
+    void previewShowsEveryResultAndNameWhole();
     void undoAsksThenTakesTheLastRunBack_data();
     void undoAsksThenTakesTheLastRunBack();
 };
@@ -212,6 +219,52 @@ void PreviewUndoWindowTest::previewChecksTheInputsAsTheCommandDoes() {
     QCOMPARE(answerer.dialogs, 0);
     QCOMPARE(folder.entries(), QStringList{u"a.JPG"_s});
     verifyIdle(*window);
+}
+
+// A table that scrolls, the longest result and a name too long for the screen: every cell is whole within the
+// table, or a name elided in the middle with the whole name as its tooltip; the dialog grows, and its name
+// columns with it.
+void PreviewUndoWindowTest::previewShowsEveryResultAndNameWhole() {
+    TempFolder folder;
+    QStringList names{u"照片.JPG"_s, u"照片"_s + QString(80, u'长') + u".JPG"_s};
+    for (int i = 0; i < 30; ++i) {
+        names << u"照片%1.JPG"_s.arg(i);
+    }
+    std::for_each(names.begin(), names.end(), [&](const QString& name) { folder.touch(name); });
+    const auto window = openWindowIn(folder.path());
+    QVERIFY(window);
+    control<QLineEdit>(*window, u"txtReplaceS"_s)->setText(u"照片"_s);
+    MenuAndDialogAnswerer answerer(Qt::Key_P);
+    QStringList cut;
+    bool scrolls = false;
+    int widened = 0;
+    answerer.inspect = [&](QDialog& dialog) {
+        auto* table = control<QTableView>(dialog, u"tblPreview"_s);
+        scrolls = table->verticalScrollBar()->isVisible();
+        const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        for (int row = 0; row < table->model()->rowCount(); ++row) {
+            for (int column = 0; column < 3; ++column) {
+                const QModelIndex cell = table->model()->index(row, column);
+                const QString text = cell.data().toString();
+                const int right = table->columnViewportPosition(column) + table->columnWidth(column);
+                const bool whole = right <= table->viewport()->width() &&
+                                   table->columnWidth(column) >= table->fontMetrics().horizontalAdvance(text) + margins;
+                if (!whole &&
+                    (column == 2 || cell.data(Qt::ToolTipRole) != text || table->textElideMode() != Qt::ElideMiddle)) {
+                    cut << text;
+                }
+            }
+        }
+        const int before = table->columnWidth(0);
+        dialog.resize(dialog.width() + 200, dialog.height());
+        QCoreApplication::processEvents();
+        widened = table->columnWidth(0) - before;
+    };
+    openEntry(*window, Way::Shortcut, Qt::Key_P);
+    QTRY_COMPARE(answerer.dialogs, 1);
+    QVERIFY(scrolls);
+    QCOMPARE(cut, QStringList());
+    QVERIFY(widened > 0);
 }
 
 void PreviewUndoWindowTest::undoAsksThenTakesTheLastRunBack_data() {
