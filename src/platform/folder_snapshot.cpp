@@ -136,11 +136,11 @@ QByteArray FolderSnapshot::keyOfBytes(const QByteArray& bytes) const {
 // Whether the file system takes a name that long: beyond what every file system takes, the folder is asked
 // by a look-up, which fails with ENAMETOOLONG exactly where the rename would.
 bool FolderSnapshot::fits(const QByteArray& bytes) const {
-    if (bytes.size() <= std::min(m_longestName, kNameBytesEverywhere)) {
-        return true;
+    if (bytes.size() <= std::min(m_longestName, kNameBytesEverywhere) || m_folder < 0) {
+        return bytes.size() <= m_longestName;
     }
     struct stat st {};
-    if (m_folder >= 0 && (::fstatat(m_folder, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno == ENOENT)) {
+    if (::fstatat(m_folder, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno == ENOENT) {
         return true;
     }
     return errno != ENAMETOOLONG && bytes.size() <= m_longestName;
