@@ -67,11 +67,10 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
     }
     m_folder = ::fcntl(folder.descriptor(), F_DUPFD_CLOEXEC, 0);
     struct statfs fs {};
-    if (::fstatfs(folder.descriptor(), &fs) == 0) {
-        m_longestName = fs.f_namelen > 0 ? static_cast<qsizetype>(fs.f_namelen) : m_longestName;
-        if (fs.f_type == MSDOS_SUPER_MAGIC || fs.f_type == EXFAT_SUPER_MAGIC) {
-            m_case = NameCase::Upper;
-        }
+    const bool typed = ::fstatfs(folder.descriptor(), &fs) == 0;
+    m_longestName = typed && fs.f_namelen > 0 ? static_cast<qsizetype>(fs.f_namelen) : kNameBytesEverywhere;
+    if (typed && (fs.f_type == MSDOS_SUPER_MAGIC || fs.f_type == EXFAT_SUPER_MAGIC)) {
+        m_case = NameCase::Upper;
     }
     // A held folder (O_PATH) cannot be read itself; its "." can, and is the very same folder.
     const int fd = ::openat(folder.descriptor(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

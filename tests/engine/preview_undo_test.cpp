@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QMap>
 #include <gtest/gtest.h>
-#include <memory>
 #include <random>
 #include <unistd.h>
 
@@ -96,7 +95,7 @@ struct RandomCase {
     engine::RenameRequest request;
 };
 
-// On a file system that ignores letter case, names that differ only in case are one entry and are made once.
+// Names that differ only in a letter case the file system ignores are made once.
 RandomCase randomCase(std::mt19937& random, Qt::CaseSensitivity names) {
     const auto pick = [&random](const QStringList& from) { return from[int(random() % from.size())]; };
     static const QStringList pieces{u"a"_s, u"B"_s, u"b"_s, u"0"_s, u"1"_s, u"改名为"_s, u"照片"_s, u"x"_s, u"cad"_s};
@@ -166,14 +165,13 @@ RandomCase randomCase(std::mt19937& random, Qt::CaseSensitivity names) {
     return c;
 }
 
-// Mounted once for the whole program, at its first use.
 const FuseExfat& exfatCard() {
-    static const FuseExfat card;
+    static const FuseExfat card; // mounted once, at its first use
     return card;
 }
 
-// On this machine's file system, and on exFAT through FUSE, which compares names without letter case and
-// takes names of 255 UTF-16 units however many bytes they have.
+// On this machine's file system, and on exFAT through FUSE: names compared without letter case, and as long as
+// 255 UTF-16 units however many bytes they take.
 class PreviewAndUndo : public ::testing::TestWithParam<bool> {
 protected:
     bool onExfat() const { return GetParam(); }
@@ -196,9 +194,7 @@ TEST_P(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore
         SCOPED_TRACE("trial " + std::to_string(trial));
         std::mt19937 random(static_cast<unsigned>(7919 * trial + 1));
         const RandomCase c = randomCase(random, onExfat() ? Qt::CaseInsensitive : Qt::CaseSensitive);
-        const std::unique_ptr<TempFolder> scratch =
-            onExfat() ? std::make_unique<TempFolder>(exfatCard().path()) : std::make_unique<TempFolder>();
-        const TempFolder& folder = *scratch;
+        const TempFolder folder(onExfat() ? exfatCard().path() : QDir::tempPath());
         createFiles(folder, c.created);
         for (const QString& name : c.folders) {
             folder.makeFolder(name);

@@ -3,6 +3,7 @@
 
 #include "support/temp_folder.h"
 #include "ui/folder_list.h"
+#include "ui/preview_dialog.h"
 #include "window_test_support.h"
 
 #include <QApplication>
@@ -40,8 +41,7 @@ public:
         m_timer.start(10);
     }
 
-    bool confirm = false;                  // the preview dialog's answer: "确认改名(&N)" or "关闭"
-    std::function<void(QDialog&)> inspect; // runs while the dialog is open, before it is answered
+    bool confirm = false; // the preview dialog's answer: "确认改名(&N)" or "关闭"
     QStringList menuEntries;
     int dialogs = 0;
     QString caption;
@@ -83,9 +83,6 @@ private:
             }
             rows << cells;
             marked << model->index(row, 2).data(Qt::ForegroundRole).isValid();
-        }
-        if (inspect) {
-            inspect(*dialog);
         }
         QPushButton* button = control<QPushButton>(*dialog, confirm ? u"cmdPreviewConfirm"_s : u"cmdPreviewClose"_s);
         QTimer::singleShot(0, button, [button] { clickOn(button); });
@@ -221,50 +218,29 @@ void PreviewUndoWindowTest::previewChecksTheInputsAsTheCommandDoes() {
     verifyIdle(*window);
 }
 
-// A table that scrolls, the longest result and a name too long for the screen: every cell is whole within the
-// table, or a name elided in the middle with the whole name as its tooltip; the dialog grows, and its name
-// columns with it.
+// A table that scrolls, the longest result and a name too long for the screen: the result column is whole within
+// the table, the name elided in the middle with the whole name as its tooltip, and the name columns grow with
+// the dialog.
 void PreviewUndoWindowTest::previewShowsEveryResultAndNameWhole() {
-    TempFolder folder;
-    QStringList names{u"照片.JPG"_s, u"照片"_s + QString(80, u'长') + u".JPG"_s};
-    for (int i = 0; i < 30; ++i) {
-        names << u"照片%1.JPG"_s.arg(i);
-    }
-    std::for_each(names.begin(), names.end(), [&](const QString& name) { folder.touch(name); });
-    const auto window = openWindowIn(folder.path());
-    QVERIFY(window);
-    control<QLineEdit>(*window, u"txtReplaceS"_s)->setText(u"照片"_s);
-    MenuAndDialogAnswerer answerer(Qt::Key_P);
-    QStringList cut;
-    bool scrolls = false;
-    int widened = 0;
-    answerer.inspect = [&](QDialog& dialog) {
-        auto* table = control<QTableView>(dialog, u"tblPreview"_s);
-        scrolls = table->verticalScrollBar()->isVisible();
-        const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-        for (int row = 0; row < table->model()->rowCount(); ++row) {
-            for (int column = 0; column < 3; ++column) {
-                const QModelIndex cell = table->model()->index(row, column);
-                const QString text = cell.data().toString();
-                const int right = table->columnViewportPosition(column) + table->columnWidth(column);
-                const bool whole = right <= table->viewport()->width() &&
-                                   table->columnWidth(column) >= table->fontMetrics().horizontalAdvance(text) + margins;
-                if (!whole &&
-                    (column == 2 || cell.data(Qt::ToolTipRole) != text || table->textElideMode() != Qt::ElideMiddle)) {
-                    cut << text;
-                }
-            }
-        }
-        const int before = table->columnWidth(0);
-        dialog.resize(dialog.width() + 200, dialog.height());
-        QCoreApplication::processEvents();
-        widened = table->columnWidth(0) - before;
-    };
-    openEntry(*window, Way::Shortcut, Qt::Key_P);
-    QTRY_COMPARE(answerer.dialogs, 1);
-    QVERIFY(scrolls);
-    QCOMPARE(cut, QStringList());
-    QVERIFY(widened > 0);
+    const QString longName = QString(120, u'长') + u".JPG"_s;
+    engine::RenamePreview preview;
+    preview.rows.assign(40, {u"照片.JPG"_s, u".JPG"_s, engine::PreviewResult::EmptyName});
+    preview.rows.push_back({longName, longName, engine::PreviewResult::Unchanged});
+    ui::PreviewDialog dialog(preview);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* table = control<QTableView>(dialog, u"tblPreview"_s);
+    const QModelIndex last = table->model()->index(40, 0);
+    const int result = table->columnWidth(2);
+    QVERIFY(table->verticalScrollBar()->isVisible());
+    QVERIFY(result >= table->fontMetrics().horizontalAdvance(u"改名后为空名，保留原名"_s) +
+                          2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 2);
+    QVERIFY(table->columnViewportPosition(2) + result <= table->viewport()->width());
+    QCOMPARE(last.data(Qt::ToolTipRole).toString(), longName);
+    QCOMPARE(table->textElideMode(), Qt::ElideMiddle);
+    const int before = table->columnWidth(0);
+    dialog.resize(dialog.width() + 200, dialog.height());
+    QTRY_VERIFY(table->columnWidth(0) > before);
 }
 
 void PreviewUndoWindowTest::undoAsksThenTakesTheLastRunBack_data() {
