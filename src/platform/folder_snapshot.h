@@ -6,21 +6,33 @@
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
 
 namespace filarion::platform {
 
+// How a folder's file system compares names.
+enum class NameCase : std::uint8_t {
+    Exact,      // byte for byte (ext4, xfs, btrfs, tmpfs)
+    Upper,      // each UTF-16 unit upper-cased, as FAT and exFAT compare through their up-case tables
+    CaseFolded, // Unicode case folding after decomposition, as an ext4 folder with the case-folding flag
+};
+
 // The names of every entry of a held folder at one moment (hidden ones, folders, links and special files
-// included), kept as the bytes the file system compares, and renamed in memory as NoReplaceRenamer would rename
-// them on the disk: a rename frees the old name and takes the new one, never replaces an entry, and fails
-// for a name the file system could not store exactly or that is longer than the folder's file system takes.
-// Reading it touches nothing on the disk.
+// included), kept as the file system compares them, and renamed in memory as NoReplaceRenamer would rename them
+// on the disk: a rename frees the old name and takes the new one, never replaces an entry, and fails for a
+// name the file system could not store exactly or that is longer than it takes. On a file system that
+// compares names without letter case (FAT, exFAT, an ext4 folder with the case-folding flag) a name that
+// differs from an entry only in case is taken, that entry's own name included. It writes nothing: it reads
+// the folder once and afterwards only looks up names too long for every file system to take.
 class FolderSnapshot {
 public:
-    // Reads the folder's entries through the held folder.
-    std::error_code take(const FolderHandle& folder);
+    // Reads the folder's entries through the held folder, and finds out how its file system compares names:
+    // from the folder's case-folding flag, from the file system's type, or else by looking up an entry
+    // under another letter case.
+    [[nodiscard]] std::error_code take(const FolderHandle& folder);
 
     // NoReplaceRenamer::rename, played on the snapshot.
     RenameResult rename(const QString& oldName, const QString& newName);
@@ -33,6 +45,7 @@ public:
     void addFile(const QString& name);
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
+    NameCase nameCase() const { return m_case; }
 
 private:
     // The standard library's string hash: several times faster here than QHash's for a folder's names.
@@ -42,8 +55,17 @@ private:
         }
     };
 
-    std::unordered_map<QByteArray, bool, BytesHash> m_entries; // name bytes -> a file as the working set counts it
+    // The key of a name: its bytes as the file system compares them; false when the name cannot be stored.
+    bool keyOf(const QString& name, QByteArray& key) const;
+    QByteArray keyOfEncoded(const QString& name, QByteArray bytes) const; // bytes: the name encoded
+    QByteArray keyOfBytes(const QByteArray& bytes) const;
+    bool fits(const QByteArray& bytes) const;
+    bool lookupIgnoresCase() const;
+
+    std::unordered_map<QByteArray, bool, BytesHash> m_entries; // name key -> a file as the working set counts it
     qsizetype m_longestName = 255;                             // in bytes, as the file system reports it
+    NameCase m_case = NameCase::Exact;
+    UniqueFd m_folder; // the held folder, for looking up long names
 };
 
 // True when a command could append to the file of that name in the held folder as GbkAppendFile opens it:

@@ -23,12 +23,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -312,14 +312,22 @@ void frmMain::setFocusOrder() {
 void frmMain::connectHandlers() {
     connect(m_driTrim, &QComboBox::currentIndexChanged, this, [this] { driTrim_Change(); });
     connect(m_dirTrim, &FolderList::pathChanged, this, &frmMain::dirTrim_Change);
-    // Typing raises textEdited once per change; choosing from the list raises textActivated once.
-    connect(m_comPostfix->lineEdit(), &QLineEdit::textEdited, this, &frmMain::comPostfix_Change);
+    // The pattern is read when its text changes (typed, or another entry taken with the arrow keys or the
+    // wheel) and when an entry is chosen from the open list, even the one it shows. Leaving the box makes the
+    // combo box choose the entry equal to the typed text and raise its activation too; that is no choice.
+    connect(m_comPostfix, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (text != m_set.patternText() && !m_choosingFromList) {
+            comPostfix_Change(text);
+        }
+    });
     connect(m_comPostfix, &QComboBox::textActivated, this, [this](const QString& chosen) {
-        if (!m_leavingPatternBox) {
+        if (m_choosingFromList) {
+            m_choosingFromList = false;
             comPostfix_Change(chosen);
         }
     });
-    m_comPostfix->lineEdit()->installEventFilter(this);
+    m_comPostfix->view()->installEventFilter(this);
+    m_comPostfix->view()->viewport()->installEventFilter(this);
     connect(m_filTrim, &QAbstractItemView::clicked, this, [this] { filTrim_Click(); });
     connect(m_tabFunction, &QTabWidget::currentChanged, this, [this] { TabFunction_Click(); });
     connect(m_cmdTrim, &QPushButton::clicked, this, [this] { cmdTrim_Click(); });
@@ -471,24 +479,33 @@ void frmMain::buildFileListMenu() {
     m_actUndo = new QAction(text(texts::kMenuUndo), m_filTrim);
     m_actUndo->setObjectName(u"actUndo"_s);
     m_actUndo->setShortcut(QKeySequence(Qt::ALT | Qt::Key_U));
+    m_fileListMenu = new QMenu(this);
     for (QAction* action : {m_actPreview, m_actUndo}) {
         action->setShortcutContext(Qt::WindowShortcut);
         m_filTrim->addAction(action);
+        m_fileListMenu->addAction(action);
     }
     connect(m_actPreview, &QAction::triggered, this, [this] { previewRename(); });
     connect(m_actUndo, &QAction::triggered, this, [this] { undoLastRun(); });
-    m_filTrim->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_filTrim->setToolTip(text(texts::kFileListTip));
-    // The Menu key and Shift+F10 open the menu from the keyboard, at the current entry.
-    auto* menuKey = new QShortcut(m_filTrim);
-    menuKey->setKeys({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
-    menuKey->setContext(Qt::WidgetShortcut);
-    connect(menuKey, &QShortcut::activated, this, [this] {
-        const QRect current = m_filTrim->visualRect(m_filTrim->currentIndex());
-        const QPoint at = current.isValid() ? current.center() : QPoint(0, 0);
-        QContextMenuEvent event(QContextMenuEvent::Keyboard, at, m_filTrim->viewport()->mapToGlobal(at));
-        QCoreApplication::sendEvent(m_filTrim->viewport(), &event);
-    });
+    // Every way in reaches openFileListMenu through the event filter: the context-menu events of the list and
+    // its viewport, the Menu key and Shift+F10.
+    m_filTrim->installEventFilter(this);
+    m_filTrim->viewport()->installEventFilter(this);
+}
+
+// One menu at a time: on X11 the Menu key comes as a context-menu event and then as the key itself, which
+// arrives while the menu is open.
+void frmMain::openFileListMenu(const QPoint& globalPos) {
+    if (!m_fileListMenu->isVisible()) {
+        m_fileListMenu->exec(globalPos);
+    }
+}
+
+// A key opens the menu at the current entry, or at the list's corner when there is none.
+QPoint frmMain::fileListMenuPoint() const {
+    const QRect current = m_filTrim->visualRect(m_filTrim->currentIndex());
+    return m_filTrim->viewport()->mapToGlobal(current.isValid() ? current.center() : QPoint(0, 0));
 }
 
 // The rename command's inputs, checked as the command checks them, then the dialog over the computed rows.
@@ -573,11 +590,26 @@ QLineEdit* frmMain::fieldOf(MethodField field) const {
     return m_txtReplaceS;
 }
 
-// The fields' GotFocus handlers. Getting the focus back because the window was activated again is no
-// entering of the field.
+// The choices in the pattern box's open list, the ways into the file list's menu, and the fields' GotFocus
+// handlers. Getting the focus back because the window was activated again is no entering of the field.
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_comPostfix->lineEdit()) {
-        notePatternBoxLeft(event);
+    if (watched == m_comPostfix->view() || watched == m_comPostfix->view()->viewport()) {
+        noteChoiceFromList(event);
+        return QWidget::eventFilter(watched, event);
+    }
+    if (watched == m_filTrim || watched == m_filTrim->viewport()) {
+        if (event->type() == QEvent::ContextMenu) {
+            const auto* menu = static_cast<QContextMenuEvent*>(event);
+            openFileListMenu(menu->reason() == QContextMenuEvent::Mouse ? menu->globalPos() : fileListMenuPoint());
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
+            if (key == QKeyCombination(Qt::Key_Menu) || key == QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)) {
+                openFileListMenu(fileListMenuPoint());
+                return true;
+            }
+        }
         return QWidget::eventFilter(watched, event);
     }
     if (event->type() == QEvent::FocusIn) {
@@ -595,18 +627,17 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// Leaving the pattern box (focus out, Enter) makes the combo box choose the entry that equals the typed
-// text, as if it had been picked from the list. That is no change of the pattern: what was typed was read
-// at every keystroke already. The activation it raises comes while the event is handled; the note is
-// dropped once the event loop comes round again.
-void frmMain::notePatternBoxLeft(QEvent* event) {
-    const bool leaving =
-        event->type() == QEvent::FocusOut ||
-        (event->type() == QEvent::KeyPress && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                                               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter));
-    if (leaving && !m_leavingPatternBox) {
-        m_leavingPatternBox = true;
-        QTimer::singleShot(0, this, [this] { m_leavingPatternBox = false; });
+// The open list takes a release of the mouse on an entry, or Enter, as the choice of that entry and raises the
+// combo box's activation while it handles the event. The note is dropped once the event loop comes round
+// again, in case no entry was chosen.
+void frmMain::noteChoiceFromList(QEvent* event) {
+    const bool choosing =
+        event->type() == QEvent::MouseButtonRelease ||
+        (event->type() == QEvent::ShortcutOverride && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
+                                                       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter));
+    if (choosing && m_comPostfix->view()->isVisible() && !m_choosingFromList) {
+        m_choosingFromList = true;
+        QTimer::singleShot(0, this, [this] { m_choosingFromList = false; });
     }
 }
 

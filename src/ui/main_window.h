@@ -15,6 +15,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -83,7 +84,9 @@ private:
     void previewRename();
     void undoLastRun();
 
-    void notePatternBoxLeft(QEvent* event);
+    void noteChoiceFromList(QEvent* event);
+    void openFileListMenu(const QPoint& globalPos);
+    QPoint fileListMenuPoint() const;
     void selectDrive(const QString& root);
     void showMethod(std::optional<MethodField> focusTarget);
     QRadioButton* optionOf(engine::RenameMethod method) const;
@@ -96,7 +99,7 @@ private:
     MethodCoupling m_coupling;
     FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
     std::unique_ptr<WindowServices> m_services;
-    bool m_leavingPatternBox = false; // the pattern box is being left; its activation is no choice
+    bool m_choosingFromList = false; // the open list of the pattern box is handling a choice
 
     QComboBox* m_driTrim = nullptr;
     FolderList* m_dirTrim = nullptr;
@@ -130,6 +133,7 @@ private:
 
     QAction* m_actPreview = nullptr;
     QAction* m_actUndo = nullptr;
+    QMenu* m_fileListMenu = nullptr;
 };
 
 } // namespace filarion::ui

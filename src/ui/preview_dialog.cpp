@@ -4,12 +4,17 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 namespace filarion::ui {
 
@@ -25,6 +30,21 @@ bool isProblem(PreviewResult result) {
 }
 
 } // namespace
+
+// The width of a cell that shows the longest of the texts whole: its text and the delegate's margins.
+int PreviewDialog::cellWidth(const QStringList& texts) const {
+    const int margins = 2 * (m_table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_table) + 1);
+    int widest = 0;
+    for (const QString& text : texts) {
+        widest = std::max(widest, m_table->fontMetrics().horizontalAdvance(text));
+    }
+    return widest + margins + 2;
+}
+
+QRect PreviewDialog::screenGeometryFor(const QWidget* parent) {
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
 
 QString previewResultText(PreviewResult result) {
     switch (result) {
@@ -63,6 +83,8 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
     }
     const engine::PreviewRow& row = m_preview.rows[static_cast<std::size_t>(index.row())];
     switch (role) {
+    case Qt::ToolTipRole: // the whole name where the table elides it
+        return index.column() == ResultColumn ? QVariant() : data(index, Qt::DisplayRole);
     case Qt::DisplayRole:
         switch (index.column()) {
         case OldNameColumn:
@@ -102,6 +124,28 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
     }
 }
 
+// The names a column may need the most room for: a CJK character takes about twice the room of a Latin one, so
+// a name counts its characters from U+1100 on twice. Of the widest by that count, the first few are measured.
+QStringList PreviewTableModel::longestNames() const {
+    constexpr std::size_t kMeasured = 16;
+    std::vector<std::pair<qsizetype, const QString*>> names;
+    names.reserve(m_preview.rows.size() * 2);
+    for (const engine::PreviewRow& row : m_preview.rows) {
+        for (const QString* name : {&row.oldName, &row.newName}) {
+            qsizetype room = name->size();
+            for (const QChar unit : *name) {
+                room += unit.unicode() >= 0x1100 ? 1 : 0;
+            }
+            names.emplace_back(room, name);
+        }
+    }
+    const auto last = names.begin() + static_cast<std::ptrdiff_t>(std::min(kMeasured, names.size()));
+    std::partial_sort(names.begin(), last, names.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    QStringList longest{headerData(OldNameColumn, Qt::Horizontal, Qt::DisplayRole).toString()};
+    std::for_each(names.begin(), last, [&longest](const auto& name) { longest << *name.second; });
+    return longest;
+}
+
 QString PreviewTableModel::countLine() const {
     qsizetype renamed = 0;
     qsizetype skipped = 0;
@@ -129,14 +173,28 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
     m_table->setShowGrid(false);
-    // Fixed sizes: measuring the contents of every row would cost as much as the rows are many.
+    // Fixed row heights, and the names measured only where they are longest: measuring every row would cost
+    // as much as the rows are many. The result column is as wide as its longest text and never shrinks; the
+    // name columns share the rest, so that they grow with the dialog, and elide a name in the middle.
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    const int nameWidth = m_table->fontMetrics().horizontalAdvance(QString(18, QChar(u'字')));
-    m_table->horizontalHeader()->resizeSection(OldNameColumn, nameWidth);
-    m_table->horizontalHeader()->resizeSection(NewNameColumn, nameWidth);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setTextElideMode(Qt::ElideMiddle);
+    QHeaderView* columns = m_table->horizontalHeader();
+    columns->setStretchLastSection(false);
+    columns->setSectionResizeMode(OldNameColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(NewNameColumn, QHeaderView::Stretch);
+    columns->setSectionResizeMode(ResultColumn, QHeaderView::Fixed);
+    QStringList results{m_model.headerData(ResultColumn, Qt::Horizontal, Qt::DisplayRole).toString()};
+    for (const PreviewResult result :
+         {PreviewResult::Renamed, PreviewResult::Unchanged, PreviewResult::SameName, PreviewResult::Skipped,
+          PreviewResult::NameTaken, PreviewResult::EmptyName, PreviewResult::Refused}) {
+        results << previewResultText(result);
+    }
+    const int resultWidth = cellWidth(results);
+    columns->resizeSection(ResultColumn, resultWidth);
+    const QRect screen = screenGeometryFor(parent);
+    const int nameWidth = std::min(cellWidth(m_model.longestNames()), screen.width() / 3);
 
     m_confirm = new QPushButton(QString::fromUtf16(texts::kPreviewConfirm), this);
     m_confirm->setObjectName(QStringLiteral("cmdPreviewConfirm"));
@@ -156,7 +214,15 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
     layout->addWidget(m_count);
     layout->addWidget(m_table, 1);
     layout->addLayout(buttons);
-    resize(nameWidth * 2 + m_table->fontMetrics().horizontalAdvance(QString(14, QChar(u'字'))), 420);
+    // Wide enough for the names and the results beside the vertical scroll bar; the window can be enlarged.
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    const int tableChrome =
+        2 * m_table->frameWidth() + m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_table);
+    const QMargins margins = layout->contentsMargins();
+    m_table->setMinimumWidth(resultWidth + 2 * cellWidth({QString(6, QChar(u'字'))}) + tableChrome);
+    resize(
+        std::min(2 * nameWidth + resultWidth + tableChrome + margins.left() + margins.right(), screen.width() * 9 / 10),
+        420);
     m_close->setFocus(Qt::OtherFocusReason);
 }
 

@@ -26,6 +26,8 @@ public:
 
     // The line above the table: how many entries in all, renamed, keeping their names, and skipped.
     QString countLine() const;
+    // The column header and the names that need the most room, a few of them, whichever the rows are many.
+    QStringList longestNames() const;
 
 private:
     engine::RenamePreview m_preview;
@@ -36,6 +38,9 @@ QString previewResultText(engine::PreviewResult result);
 
 // The preview dialog "改名预览": the count line, the table, "确认改名(&N)" (accepts) and "关闭" (rejects, the
 // default button). Its controls are named lblPreviewCount, tblPreview, cmdPreviewConfirm and cmdPreviewClose.
+// The result column always shows its text whole; the name columns fit the longest names up to a third of the
+// screen each and grow with the dialog, and a name they cannot show whole is elided in the middle, with the
+// whole name as its tooltip.
 class PreviewDialog : public QDialog {
     Q_OBJECT
 
@@ -43,6 +48,9 @@ public:
     explicit PreviewDialog(engine::RenamePreview preview, QWidget* parent = nullptr);
 
 private:
+    int cellWidth(const QStringList& texts) const;
+    static QRect screenGeometryFor(const QWidget* parent);
+
     PreviewTableModel m_model;
     QLabel* m_count = nullptr;
     QTableView* m_table = nullptr;

@@ -28,7 +28,7 @@ int writeScreenshots(filarion::ui::frmMain& window, const QString& prefix) {
     }
     tabs->setCurrentIndex(0);
     window.findChild<QLineEdit*>(QStringLiteral("txtReplaceS"))->setText(QStringLiteral("照片"));
-    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceT"))->setText(QStringLiteral("西湖"));
+    window.findChild<QLineEdit*>(QStringLiteral("txtReplaceT"))->clear();
     bool saved = false;
     QTimer::singleShot(500, &window, [&] {
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {

@@ -8,6 +8,7 @@
 #include "engine/texts.h"
 #include "engine/undo_run.h"
 #include "support/engine_run.h"
+#include "support/file_systems.h"
 
 #include <QDir>
 #include <QFile>
@@ -94,7 +95,8 @@ struct RandomCase {
     engine::RenameRequest request;
 };
 
-RandomCase randomCase(std::mt19937& random) {
+// Names that differ only in a letter case the file system ignores are made once.
+RandomCase randomCase(std::mt19937& random, Qt::CaseSensitivity names) {
     const auto pick = [&random](const QStringList& from) { return from[int(random() % from.size())]; };
     static const QStringList pieces{u"a"_s, u"B"_s, u"b"_s, u"0"_s, u"1"_s, u"改名为"_s, u"照片"_s, u"x"_s, u"cad"_s};
     static const QStringList extensions{u".txt"_s, u".TXT"_s, u".jpg"_s, u""_s, u".cad"_s};
@@ -112,14 +114,13 @@ RandomCase randomCase(std::mt19937& random) {
             }
             name += pick(extensions);
         }
-        if (!c.created.contains(name)) {
+        if (!c.created.contains(name, names)) {
             c.created << name;
         }
     }
     if (random() % 4 == 0) {
         c.folders << u"a.txt"_s << u"0.txt"_s; // folders take names too
-        c.created.removeAll(u"a.txt"_s);
-        c.created.removeAll(u"0.txt"_s);
+        c.created.removeIf([&](const QString& name) { return c.folders.contains(name, names); });
     }
     switch (random() % 4) {
     case 0:
@@ -127,7 +128,9 @@ RandomCase randomCase(std::mt19937& random) {
                                    pick({u""_s, u"b"_s, u"b"_s, u"A"_s, u"改名为"_s, u"00"_s, u"x"_s}));
         break;
     case 1:
-        c.request = prefixRequest(pick({u""_s, u"a"_s, u"p_"_s, u"改名为"_s, QString(250, u'p')}));
+        // Names of 255 and 256 bytes, and of 257 bytes in 89 characters, which exFAT takes and ext4 does not.
+        c.request = prefixRequest(
+            pick({u""_s, u"a"_s, u"p_"_s, u"改名为"_s, QString(250, u'p'), QString(251, u'p'), QString(84, u'改')}));
         break;
     case 2:
         c.request = fillRequest(pick({u"0"_s, u"a"_s, u"_"_s, u"改"_s}));
@@ -147,7 +150,8 @@ RandomCase randomCase(std::mt19937& random) {
                                : r.Method == engine::RenameMethod::Insert
                                    ? engine::insertNewName(name, r.InsertText, r.PositionText.toInt())
                                    : r.PrefixText + u"0.txt"_s;
-        if (!target.isEmpty() && !c.created.contains(target) && !c.folders.contains(target)) {
+        if (!target.isEmpty() && target.toUtf8().size() <= 255 && !c.created.contains(target, names) &&
+            !c.folders.contains(target, names)) {
             c.created << target;
         }
     }
@@ -161,7 +165,24 @@ RandomCase randomCase(std::mt19937& random) {
     return c;
 }
 
-TEST(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore) {
+const FuseExfat& exfatCard() {
+    static const FuseExfat card; // mounted once, at its first use
+    return card;
+}
+
+// On this machine's file system, and on exFAT through FUSE: names compared without letter case, and as long as
+// 255 UTF-16 units however many bytes they take.
+class PreviewAndUndo : public ::testing::TestWithParam<bool> {
+protected:
+    bool onExfat() const { return GetParam(); }
+    void SetUp() override {
+        if (onExfat() && !exfatCard().mounted()) {
+            GTEST_SKIP() << "no FUSE exFAT here: " << exfatCard().reason();
+        }
+    }
+};
+
+TEST_P(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore) {
     constexpr int kTrials = 400;
     int restored = 0;
     int leftAlone = 0;
@@ -172,8 +193,8 @@ TEST(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore) 
     for (int trial = 0; trial < kTrials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         std::mt19937 random(static_cast<unsigned>(7919 * trial + 1));
-        const RandomCase c = randomCase(random);
-        const TempFolder folder;
+        const RandomCase c = randomCase(random, onExfat() ? Qt::CaseInsensitive : Qt::CaseSensitive);
+        const TempFolder folder(onExfat() ? exfatCard().path() : QDir::tempPath());
         createFiles(folder, c.created);
         for (const QString& name : c.folders) {
             folder.makeFolder(name);
@@ -272,6 +293,9 @@ TEST(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore) 
     EXPECT_GT(withEmptyName, 0);
     EXPECT_GT(withRefusal, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, PreviewAndUndo, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& row) { return row.param ? "FuseExfat" : "Native"; });
 
 TEST(Preview, StopsWhereTheRunWouldStopBeforeRenaming) {
     const TempFolder folder;

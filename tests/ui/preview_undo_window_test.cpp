@@ -3,6 +3,7 @@
 
 #include "support/temp_folder.h"
 #include "ui/folder_list.h"
+#include "ui/preview_dialog.h"
 #include "window_test_support.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 
@@ -123,6 +126,7 @@ private slots:
     void previewShowsTheRunAndConfirmRunsIt_data();
     void previewShowsTheRunAndConfirmRunsIt();
     void previewChecksTheInputsAsTheCommandDoes();
+    void previewShowsEveryResultAndNameWhole();
     void undoAsksThenTakesTheLastRunBack_data();
     void undoAsksThenTakesTheLastRunBack();
 };
@@ -212,6 +216,31 @@ void PreviewUndoWindowTest::previewChecksTheInputsAsTheCommandDoes() {
     QCOMPARE(answerer.dialogs, 0);
     QCOMPARE(folder.entries(), QStringList{u"a.JPG"_s});
     verifyIdle(*window);
+}
+
+// A table that scrolls, the longest result and a name too long for the screen: the result column is whole within
+// the table, the name elided in the middle with the whole name as its tooltip, and the name columns grow with
+// the dialog.
+void PreviewUndoWindowTest::previewShowsEveryResultAndNameWhole() {
+    const QString longName = QString(120, u'长') + u".JPG"_s;
+    engine::RenamePreview preview;
+    preview.rows.assign(40, {u"照片.JPG"_s, u".JPG"_s, engine::PreviewResult::EmptyName});
+    preview.rows.push_back({longName, longName, engine::PreviewResult::Unchanged});
+    ui::PreviewDialog dialog(preview);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* table = control<QTableView>(dialog, u"tblPreview"_s);
+    const QModelIndex last = table->model()->index(40, 0);
+    const int result = table->columnWidth(2);
+    QVERIFY(table->verticalScrollBar()->isVisible());
+    QVERIFY(result >= table->fontMetrics().horizontalAdvance(u"改名后为空名，保留原名"_s) +
+                          2 * table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 2);
+    QVERIFY(table->columnViewportPosition(2) + result <= table->viewport()->width());
+    QCOMPARE(last.data(Qt::ToolTipRole).toString(), longName);
+    QCOMPARE(table->textElideMode(), Qt::ElideMiddle);
+    const int before = table->columnWidth(0);
+    dialog.resize(dialog.width() + 200, dialog.height());
+    QTRY_VERIFY(table->columnWidth(0) > before);
 }
 
 void PreviewUndoWindowTest::undoAsksThenTakesTheLastRunBack_data() {

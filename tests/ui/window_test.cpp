@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -127,6 +129,8 @@ private slots:
     void listModelsKeepTheirContractsAndHoldNoObjectPerFile();
     void unreadableDriveFallsBackSilently();
     void exitButtonClosesWindow();
+    void inputThroughTheXServer_data();
+    void inputThroughTheXServer();
 
 private:
     QString m_startFolder;
@@ -703,6 +707,65 @@ void WindowTest::exitButtonClosesWindow() {
     QVERIFY(window);
     QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(!window->isVisible());
+}
+
+void WindowTest::inputThroughTheXServer_data() {
+    if (QGuiApplication::platformName() != u"xcb"_s) {
+        QSKIP("needs an X server");
+    }
+    // "@control" clicks it ("@filTrim 3": with the right button), "@entry" the open list's "*.txt"; else xdotool.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("reread"); // b.txt, made after "*.txt" was typed, is in the working set
+    QTest::addColumn<int>("menus");   // the most context menus open at once
+    QTest::newRow("box left by a click") << QStringList{u"@txtPrefix"_s} << false << 0;
+    QTest::newRow("box left by Enter, Tab") << QStringList{u"key Return Tab"_s} << false << 0;
+    QTest::newRow("list opened, closed") << QStringList{u"key F4 Escape"_s, u"@txtPrefix"_s} << false << 0;
+    QTest::newRow("entry chosen by keys") << QStringList{u"key F4 Home Return"_s} << true << 0;
+    QTest::newRow("entry clicked") << QStringList{u"key F4"_s, u"@entry"_s} << true << 0;
+    QTest::newRow("right click") << QStringList{u"@filTrim 3"_s} << false << 1;
+    QTest::newRow("Menu key") << QStringList{u"@filTrim"_s, u"key Menu"_s} << true << 1;
+    QTest::newRow("Shift+F10") << QStringList{u"@filTrim"_s, u"key shift+F10"_s} << true << 1;
+}
+
+// On a real X server (the test window_x11_tests), input through it by xdotool: focus, popups and keys take Qt's
+// own way.
+void WindowTest::inputThroughTheXServer() {
+    QFETCH(QStringList, steps);
+    TempFolder folder;
+    folder.touch(u"a.txt"_s);
+    const auto window = openWindowIn(folder.path());
+    QVERIFY(window);
+    const QAbstractItemView* list = control<QComboBox>(*window, u"comPostfix"_s)->view();
+    int most = 0;
+    int ticks = 0;
+    QTimer watch; // counts the menus open at once, and closes them after a moment
+    connect(&watch, &QTimer::timeout, this, [&] {
+        QList<QWidget*> open = QApplication::topLevelWidgets();
+        open.removeIf([](const QWidget* w) { return qobject_cast<const QMenu*>(w) == nullptr || !w->isVisible(); });
+        most = std::max(most, int(open.size()));
+        if (!open.isEmpty() && ++ticks % 20 == 0) {
+            std::for_each(open.begin(), open.end(), [](QWidget* menu) { menu->close(); });
+        }
+    });
+    watch.start(20);
+    for (const QString& step : QStringList{u"@comPostfix"_s, u"key ctrl+a"_s, u"type *.txt"_s, u"+"_s} + steps) {
+        QStringList command = step.split(u' ');
+        if (step == u"+"_s) {
+            folder.touch(u"b.txt"_s); // by another program
+            continue;
+        } else if (step.startsWith(u'@')) {
+            const QString name = command.first().mid(1);
+            const QPoint at = name == u"entry"_s
+                                  ? list->viewport()->mapToGlobal(list->visualRect(list->model()->index(0, 0)).center())
+                                  : control<QWidget>(*window, name)->mapToGlobal(QPoint(10, 5));
+            command = {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
+                       command.value(1, u"1"_s)};
+        }
+        QCOMPARE(QProcess::execute(u"xdotool"_s, command), 0);
+        QTest::qWait(100);
+    }
+    QTEST(window->workingSet().names().contains(u"b.txt"_s), "reread");
+    QTEST(most, "menus");
 }
 
 } // namespace filarion::test
