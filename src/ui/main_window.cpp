@@ -3,33 +3,29 @@
 #include "platform/program_info.h"
 #include "platform/volumes.h"
 #include "ui/controls.h"
+#include "ui/file_list_menu.h"
 #include "ui/folder_list.h"
+#include "ui/list_frame.h"
+#include "ui/pattern_box.h"
 #include "ui/preview_dialog.h"
 #include "ui/rename_frame.h"
 #include "ui/window_services.h"
 #include "ui_core/command_line.h"
 #include "ui_core/texts.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
-#include <algorithm>
-#include <array>
+#include <initializer_list>
+#include <iterator>
 
 // The icon lives in the library's resources, which a static library only links when they are asked for.
 static void initResources() {
@@ -46,7 +42,7 @@ QString text(const char16_t* literal) {
     return QString::fromUtf16(literal);
 }
 
-// The layout in twips, relative to the client area or, inside a frame, to the frame.
+// The layout in twips, relative to the client area.
 namespace layout {
 constexpr TwipsRect kClient{0, 0, 7455, 5010};
 constexpr TwipsRect kDriTrim{120, 120, 2175, 315};
@@ -59,11 +55,6 @@ constexpr TwipsRect kCmdTrim{2520, 3840, 2145, 345};
 constexpr TwipsRect kCmdExit{3630, 4260, 1035, 345};
 constexpr TwipsRect kTxtHelp{4920, 120, 2415, 4470};
 constexpr TwipsRect kProCourse{120, 4680, 7215, 210};
-
-constexpr TwipsRect kLabName{120, 390, 1260, 195};
-constexpr TwipsRect kTxtName{1320, 360, 915, 285};
-constexpr TwipsRect kOptPostfix{60, 1170, 2055, 255};
-constexpr TwipsRect kOptNo{60, 1920, 2175, 195};
 } // namespace layout
 
 // A CJK-capable sans serif; the first family that is installed wins.
@@ -101,7 +92,8 @@ frmMain::frmMain(const VolumeSource& volumes, WindowServices& services, QWidget*
     m_services.attach(*this, *m_proCourse, [this] { m_files.refresh(); });
     setFocusOrder();
     connectHandlers();
-    buildFileListMenu();
+    new FileListMenu(
+        *m_filTrim, *this, [this] { previewRename(); }, [this] { m_commands.undoLastRun(commandInputs()); });
     Form_Load();
     setAccessibleNames();
     m_cmdTrim->setFocus(Qt::OtherFocusReason);
@@ -138,15 +130,7 @@ void frmMain::buildBrowser() {
     place(m_filTrim, layout::kFilTrim);
     m_dirTrim->takeFolderDrops(m_filTrim);
 
-    m_comPostfix = make<QComboBox>(this, u"comPostfix"_s);
-    m_comPostfix->setEditable(true);
-    m_comPostfix->setInsertPolicy(QComboBox::NoInsert);
-    // Every typed character is a pattern of its own; completing it would skip the texts in between.
-    m_comPostfix->setCompleter(nullptr);
-    for (const char16_t* item : texts::kPatternItems) {
-        m_comPostfix->addItem(text(item));
-    }
-    m_comPostfix->setCurrentIndex(m_comPostfix->findText(text(texts::kStartPattern)));
+    m_comPostfix = new PatternBox(this);
     place(m_comPostfix, layout::kComPostfix);
 
     // Before the start-up sequence the folder list stands in the process's working folder, the drive list
@@ -168,13 +152,12 @@ void frmMain::buildFunctions() {
     place(m_tabFunction, layout::kTabFunction);
 
     m_frmRename = new RenameFrame(m_scale, this);
-    m_frmBill = make<QGroupBox>(this, u"frmBill"_s);
-    for (QGroupBox* frame : {static_cast<QGroupBox*>(m_frmRename), m_frmBill}) {
+    m_frmBill = new ListFrame(m_scale, this);
+    for (QGroupBox* frame : std::initializer_list<QGroupBox*>{m_frmRename, m_frmBill}) {
         // The frame is drawn over the tab strip's page, which must not show through.
         frame->setAutoFillBackground(true);
         place(frame, layout::kFrame);
     }
-    buildBillFrame();
 
     m_cmdTrim = make<QPushButton>(this, u"cmdTrim"_s);
     m_cmdTrim->setText(text(texts::kCaptionRename));
@@ -205,27 +188,10 @@ void frmMain::buildFunctions() {
     place(m_proCourse, layout::kProCourse);
 }
 
-void frmMain::buildBillFrame() {
-    m_labName = make<QLabel>(m_frmBill, u"labName"_s);
-    m_labName->setText(text(texts::kLabName));
-    placeCaption(m_labName, m_scale, layout::kLabName);
-    m_txtName = make<QLineEdit>(m_frmBill, u"txtName"_s);
-    place(m_txtName, layout::kTxtName);
-    m_optPostfix = make<QRadioButton>(m_frmBill, u"optPostfix"_s);
-    m_optPostfix->setText(text(texts::kOptPostfix));
-    placeCaption(m_optPostfix, m_scale, layout::kOptPostfix);
-    m_optNo = make<QRadioButton>(m_frmBill, u"optNo"_s);
-    m_optNo->setText(text(texts::kOptNo));
-    placeCaption(m_optNo, m_scale, layout::kOptNo);
-    m_optPostfix->setChecked(true);
-}
-
 // The focus order of the layout, by control name. Frames, labels and the progress bar hold their places but
-// never take the focus; of an option group only the set button does.
+// never take the focus (the frames see to theirs).
 void frmMain::setFocusOrder() {
-    for (QWidget* passive : std::initializer_list<QWidget*>{m_proCourse, m_frmBill, m_labName}) {
-        passive->setFocusPolicy(Qt::NoFocus);
-    }
+    m_proCourse->setFocusPolicy(Qt::NoFocus);
     const char16_t* const order[] = {
         u"cmdTrim",    u"dirTrim",     u"filTrim",   u"comPostfix",  u"cmdExit",     u"driTrim",    u"txtHelp",
         u"proCourse",  u"TabFunction", u"frmRename", u"txtReplaceT", u"txtReplaceS", u"optFill",    u"optPrefix",
@@ -240,28 +206,16 @@ void frmMain::setFocusOrder() {
 void frmMain::connectHandlers() {
     connect(m_driTrim, &QComboBox::currentIndexChanged, this, [this] { driTrim_Change(); });
     connect(m_dirTrim, &FolderList::pathChanged, this, &frmMain::dirTrim_Change);
-    // The pattern is read when its text changes (typed, or another entry taken with the arrow keys or the
-    // wheel) and when an entry is chosen from the open list, even the one it shows. Leaving the box makes the
-    // combo box choose the entry equal to the typed text and raise its activation too; that is no choice.
-    connect(m_comPostfix, &QComboBox::editTextChanged, this, [this](const QString& text) {
-        if (text != m_set.patternText() && !m_choosingFromList) {
+    connect(m_comPostfix, &PatternBox::textChangedHere, this, [this](const QString& text) {
+        if (text != m_set.patternText()) {
             comPostfix_Change(text);
         }
     });
-    connect(m_comPostfix, &QComboBox::textActivated, this, [this](const QString& chosen) {
-        if (m_choosingFromList) {
-            m_choosingFromList = false;
-            comPostfix_Change(chosen);
-        }
-    });
-    m_comPostfix->view()->installEventFilter(this);
-    m_comPostfix->view()->viewport()->installEventFilter(this);
+    connect(m_comPostfix, &PatternBox::entryChosen, this, &frmMain::comPostfix_Change);
     connect(m_filTrim, &QAbstractItemView::clicked, this, [this] { filTrim_Click(); });
     connect(m_tabFunction, &QTabWidget::currentChanged, this, [this] { TabFunction_Click(); });
     connect(m_cmdTrim, &QPushButton::clicked, this, [this] { cmdTrim_Click(); });
     connect(m_cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
-    focusOnlyWhenSet(m_optPostfix);
-    focusOnlyWhenSet(m_optNo);
 }
 
 // The start-up sequence, in the order the window's first picture depends on: the drive first (it sets the
@@ -324,7 +278,7 @@ void frmMain::filTrim_Click() {
 
 void frmMain::TabFunction_Click() {
     const bool renameTab = m_tabFunction->currentIndex() == 0;
-    QGroupBox* hidden = renameTab ? m_frmBill : m_frmRename;
+    QGroupBox* hidden = renameTab ? static_cast<QGroupBox*>(m_frmBill) : m_frmRename;
     // A focus left in the frame that goes away would wander into a field of the other frame and select
     // its method; the tab strip holds it instead.
     if (QWidget* focus = focusWidget(); focus != nullptr && hidden->isAncestorOf(focus)) {
@@ -336,7 +290,7 @@ void frmMain::TabFunction_Click() {
         m_cmdTrim->setText(text(texts::kCaptionRename));
     } else {
         m_cmdTrim->setText(text(texts::kCaptionList));
-        m_txtName->setFocus(Qt::OtherFocusReason);
+        m_frmBill->focusName();
     }
     m_tabFunction->lower();
 }
@@ -353,48 +307,11 @@ CommandInputs frmMain::commandInputs() const {
     CommandInputs inputs;
     inputs.caption = m_cmdTrim->text();
     m_frmRename->readInto(inputs);
-    inputs.listName = m_txtName->text();
-    inputs.nameForm = m_optNo->isChecked() ? listing::NameForm::WithoutExtension : listing::NameForm::WithExtension;
+    m_frmBill->readInto(inputs);
     inputs.patternText = m_comPostfix->currentText();
     inputs.folder = m_set.folder();
     inputs.names = m_set.names();
     return inputs;
-}
-
-void frmMain::buildFileListMenu() {
-    m_actPreview = new QAction(text(texts::kMenuPreview), m_filTrim);
-    m_actPreview->setObjectName(u"actPreview"_s);
-    m_actPreview->setShortcut(QKeySequence(Qt::ALT | Qt::Key_P));
-    m_actUndo = new QAction(text(texts::kMenuUndo), m_filTrim);
-    m_actUndo->setObjectName(u"actUndo"_s);
-    m_actUndo->setShortcut(QKeySequence(Qt::ALT | Qt::Key_U));
-    m_fileListMenu = new QMenu(this);
-    for (QAction* action : {m_actPreview, m_actUndo}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        m_filTrim->addAction(action);
-        m_fileListMenu->addAction(action);
-    }
-    connect(m_actPreview, &QAction::triggered, this, [this] { previewRename(); });
-    connect(m_actUndo, &QAction::triggered, this, [this] { m_commands.undoLastRun(commandInputs()); });
-    m_filTrim->setToolTip(text(texts::kFileListTip));
-    // Every way in reaches openFileListMenu through the event filter: the context-menu events of the list and
-    // its viewport, the Menu key and Shift+F10.
-    m_filTrim->installEventFilter(this);
-    m_filTrim->viewport()->installEventFilter(this);
-}
-
-// One menu at a time: on X11 the Menu key comes as a context-menu event and then as the key itself, which
-// arrives while the menu is open.
-void frmMain::openFileListMenu(const QPoint& globalPos) {
-    if (!m_fileListMenu->isVisible()) {
-        m_fileListMenu->exec(globalPos);
-    }
-}
-
-// A key opens the menu at the current entry, or at the list's corner when there is none.
-QPoint frmMain::fileListMenuPoint() const {
-    const QRect current = m_filTrim->visualRect(m_filTrim->currentIndex());
-    return m_filTrim->viewport()->mapToGlobal(current.isValid() ? current.center() : QPoint(0, 0));
 }
 
 // The dialog over the computed rows; it is modal, so nothing changes the window while it is open.
@@ -410,43 +327,6 @@ void frmMain::selectDrive(const QString& root) {
     if (index >= 0) {
         const QSignalBlocker quiet(m_driTrim);
         m_driTrim->setCurrentIndex(index);
-    }
-}
-
-// The choices in the pattern box's open list and the ways into the file list's menu.
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_comPostfix->view() || watched == m_comPostfix->view()->viewport()) {
-        noteChoiceFromList(event);
-        return QWidget::eventFilter(watched, event);
-    }
-    if (watched == m_filTrim || watched == m_filTrim->viewport()) {
-        if (event->type() == QEvent::ContextMenu) {
-            const auto* menu = static_cast<QContextMenuEvent*>(event);
-            openFileListMenu(menu->reason() == QContextMenuEvent::Mouse ? menu->globalPos() : fileListMenuPoint());
-            return true;
-        }
-        if (event->type() == QEvent::KeyPress) {
-            const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
-            if (key == QKeyCombination(Qt::Key_Menu) || key == QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)) {
-                openFileListMenu(fileListMenuPoint());
-                return true;
-            }
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-// The open list takes a release of the mouse on an entry, or Enter, as the choice of that entry and raises the
-// combo box's activation while it handles the event. The note is dropped once the event loop comes round
-// again, in case no entry was chosen.
-void frmMain::noteChoiceFromList(QEvent* event) {
-    const bool choosing =
-        event->type() == QEvent::MouseButtonRelease ||
-        (event->type() == QEvent::ShortcutOverride && (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                                                       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter));
-    if (choosing && m_comPostfix->view()->isVisible() && !m_choosingFromList) {
-        m_choosingFromList = true;
-        QTimer::singleShot(0, this, [this] { m_choosingFromList = false; });
     }
 }
 
@@ -475,8 +355,6 @@ void frmMain::setAccessibleNames() {
         {m_comPostfix->view(), texts::kNamePattern},
         {m_comPostfix->lineEdit(), texts::kNamePattern},
         {m_tabFunction, texts::kNameFunctions},
-        {m_frmBill, texts::kNameListFrame},
-        {m_txtName, texts::kNameListName},
         {m_txtHelp, texts::kNameHelp},
         {m_txtHelp->verticalScrollBar(), texts::kNameHelpScrollBar},
         {m_proCourse, texts::kNameProgress},
@@ -485,6 +363,7 @@ void frmMain::setAccessibleNames() {
         control->setAccessibleName(text(name));
     }
     m_frmRename->setAccessibleNames();
+    m_frmBill->setAccessibleNames();
     m_driTrim->setAccessibleDescription(text(texts::kNameDrives));
     m_comPostfix->setAccessibleDescription(text(texts::kNamePattern));
     const auto nameByCaption = [](QPushButton* button) {

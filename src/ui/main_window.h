@@ -9,13 +9,11 @@
 
 #include <QWidget>
 
-class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListView;
-class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -25,6 +23,8 @@ class QTabWidget;
 namespace filarion::ui {
 
 class FolderList;
+class ListFrame;
+class PatternBox;
 class RenameFrame;
 
 // The main window. It builds the controls (their object names are the control names: driTrim, dirTrim,
@@ -51,13 +51,11 @@ public:
     static QFont windowFont();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildBrowser();
     void buildFunctions();
-    void buildBillFrame();
     void setFocusOrder();
     void connectHandlers();
     void place(QWidget* control, const TwipsRect& twips);
@@ -71,16 +69,10 @@ private:
     void cmdTrim_Click();
     void cmdExit_Click();
 
-    // The file list's context menu (right click, the Menu key, Shift+F10) and its window-wide shortcuts
-    // Alt+P and Alt+U, which no caption of the window uses as its access key.
-    void buildFileListMenu();
     // What the commands take from the controls, copied when a command starts.
     CommandInputs commandInputs() const;
     void previewRename();
 
-    void noteChoiceFromList(QEvent* event);
-    void openFileListMenu(const QPoint& globalPos);
-    QPoint fileListMenuPoint() const;
     void selectDrive(const QString& root);
     void setAccessibleNames();
 
@@ -90,28 +82,18 @@ private:
     FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
     WindowServices& m_services;
     WindowCommands m_commands;
-    bool m_choosingFromList = false; // the open list of the pattern box is handling a choice
 
     QComboBox* m_driTrim = nullptr;
     FolderList* m_dirTrim = nullptr;
     QListView* m_filTrim = nullptr;
-    QComboBox* m_comPostfix = nullptr;
+    PatternBox* m_comPostfix = nullptr;
     QTabWidget* m_tabFunction = nullptr;
     RenameFrame* m_frmRename = nullptr;
-    QGroupBox* m_frmBill = nullptr;
+    ListFrame* m_frmBill = nullptr;
     QPushButton* m_cmdTrim = nullptr;
     QPushButton* m_cmdExit = nullptr;
     QPlainTextEdit* m_txtHelp = nullptr;
     QProgressBar* m_proCourse = nullptr;
-
-    QLabel* m_labName = nullptr;
-    QLineEdit* m_txtName = nullptr;
-    QRadioButton* m_optPostfix = nullptr;
-    QRadioButton* m_optNo = nullptr;
-
-    QAction* m_actPreview = nullptr;
-    QAction* m_actUndo = nullptr;
-    QMenu* m_fileListMenu = nullptr;
 };
 
 } // namespace filarion::ui
