@@ -92,8 +92,9 @@ frmMain::frmMain(const VolumeSource& volumes, WindowServices& services, QWidget*
     m_services.attach(*this, *m_proCourse, [this] { m_files.refresh(); });
     setFocusOrder();
     connectHandlers();
+    const auto undo = [this] { m_commands.undoLastRun(commandInputs()); };
     new FileListMenu(
-        *m_filTrim, *this, [this] { previewRename(); }, [this] { m_commands.undoLastRun(commandInputs()); });
+        *m_filTrim, *this, [this] { previewRename(); }, undo);
     Form_Load();
     setAccessibleNames();
     m_cmdTrim->setFocus(Qt::OtherFocusReason);

@@ -10,14 +10,10 @@
 #include <QWidget>
 
 class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QListView;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 
 namespace filarion::ui {
@@ -31,7 +27,8 @@ class RenameFrame;
 // filTrim, comPostfix, TabFunction, frmRename, frmBill, cmdTrim, cmdExit, txtHelp, proCourse, the options,
 // fields and labels), places them at their twips positions, connects their signals to the handlers below
 // and runs the start-up sequence before it is first shown. The drive handling and the commands live in
-// their own classes, the rename frame is a widget of its own.
+// their own classes; the rename frame, the list frame, the pattern box and the file list's menu are widgets
+// of their own.
 class frmMain : public QWidget {
     Q_OBJECT
 

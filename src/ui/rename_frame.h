@@ -16,8 +16,8 @@ namespace filarion::ui {
 // The rename frame frmRename: the four method options (optReplace, optPrefix, optFill, optInsert), their six
 // fields (txtReplaceS, txtReplaceT, txtPrefix, txtFill, txtPosition, txtInsert) and the two labels of the
 // insert row (lblPosition, lblInsert), placed in twips inside the frame, and the coupling of options and
-// fields. The window places the frame, orders the focus across frames and names the controls for the screen
-// reader.
+// fields (MethodCoupling): choosing an option puts the focus into its first field, entering a field selects
+// its option. The window places the frame and orders the focus across both frames.
 class RenameFrame : public QGroupBox {
     Q_OBJECT
 
