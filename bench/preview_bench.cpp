@@ -71,7 +71,8 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
     QApplication app(argc, argv);
     QApplication::setFont(ui::frmMain::windowFont());
     const ui::SystemVolumeSource volumes;
-    auto window = std::make_unique<ui::frmMain>(volumes);
+    ui::WindowServices services;
+    auto window = std::make_unique<ui::frmMain>(volumes, services);
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
     window->findChild<QLineEdit*>(u"txtReplaceS"_s)->setText(u"cad"_s);

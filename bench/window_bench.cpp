@@ -183,7 +183,8 @@ void benchKeystroke(BenchReport& report, InodePool& pool, int n, int runs) {
     QApplication app(argc, argv);
     QApplication::setFont(ui::frmMain::windowFont());
     const ui::SystemVolumeSource volumes;
-    auto window = std::make_unique<ui::frmMain>(volumes);
+    ui::WindowServices services;
+    auto window = std::make_unique<ui::frmMain>(volumes, services);
     window->show();
     window->activateWindow();
     (void)QTest::qWaitForWindowExposed(window.get());
@@ -269,7 +270,8 @@ int runWindowJob(int argc, char* argv[]) {
     QApplication app(qtArgc, argv);
     QApplication::setFont(ui::frmMain::windowFont());
     const ui::SystemVolumeSource volumes;
-    ui::frmMain window(volumes);
+    ui::WindowServices services;
+    ui::frmMain window(volumes, services);
     QApplication::setWindowIcon(window.windowIcon());
     auto* list = control<QListView>(window, u"filTrim"_s);
     Sample firstFrame;

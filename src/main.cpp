@@ -58,7 +58,8 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.filarion.Filarion"));
     QApplication::setFont(filarion::ui::frmMain::windowFont());
     const filarion::ui::SystemVolumeSource volumes;
-    filarion::ui::frmMain window(volumes);
+    filarion::ui::WindowServices services;
+    filarion::ui::frmMain window(volumes, services);
     window.setWindowIcon(programIcon());
     QApplication::setWindowIcon(window.windowIcon());
     window.show();

@@ -50,6 +50,26 @@ inline constexpr char16_t kResultNameTaken[] = u"重名，保留原名";
 inline constexpr char16_t kResultEmptyName[] = u"改名后为空名，保留原名";
 inline constexpr char16_t kResultRefused[] = u"无法改名";
 
+// What a screen reader says for the controls that carry no caption of their own: the field or list by what
+// it holds or by the caption of its option or label.
+inline constexpr char16_t kNameDrives[] = u"驱动器";
+inline constexpr char16_t kNameFolders[] = u"文件夹";
+inline constexpr char16_t kNameFiles[] = u"文件";
+inline constexpr char16_t kNamePattern[] = u"文件类型";
+inline constexpr char16_t kNameFunctions[] = u"功能";
+inline constexpr char16_t kNameRenameFrame[] = u"改名方式";
+inline constexpr char16_t kNameListFrame[] = u"清单选项";
+inline constexpr char16_t kNameReplaceS[] = u"替换前";
+inline constexpr char16_t kNameReplaceT[] = u"替换后";
+inline constexpr char16_t kNamePrefix[] = u"词头";
+inline constexpr char16_t kNameFill[] = u"补齐字符";
+inline constexpr char16_t kNamePosition[] = u"插入位置：第几个字符后";
+inline constexpr char16_t kNameInsert[] = u"插入的字符串";
+inline constexpr char16_t kNameListName[] = u"清单文本存为";
+inline constexpr char16_t kNameHelp[] = u"使用说明";
+inline constexpr char16_t kNameHelpScrollBar[] = u"使用说明滚动条";
+inline constexpr char16_t kNameProgress[] = u"进度";
+
 // The command line: the help's description, options and argument, the error for a second folder, and the
 // message for a start folder that cannot be opened (%1: the folder as given).
 inline constexpr char16_t kCliDescription[] =

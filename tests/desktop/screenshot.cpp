@@ -52,7 +52,8 @@ int main(int argc, char* argv[]) {
     filarion::ui::installQtTranslations();
     QApplication::setFont(filarion::ui::frmMain::windowFont());
     const filarion::ui::SystemVolumeSource volumes;
-    filarion::ui::frmMain window(volumes);
+    filarion::ui::WindowServices services;
+    filarion::ui::frmMain window(volumes, services);
     window.show();
     QCoreApplication::processEvents();
     return writeScreenshots(window, QString::fromLocal8Bit(argv[1]));

@@ -47,8 +47,21 @@ void BoxAnswerer::poll() {
     }
 }
 
+namespace {
+
+// The window with services of its own, made before it as the program makes them.
+struct OwnServices {
+    ui::WindowServices services;
+};
+class WindowWithServices : private OwnServices, public ui::frmMain {
+public:
+    explicit WindowWithServices(const ui::VolumeSource& volumes) : frmMain(volumes, services) {}
+};
+
+} // namespace
+
 std::unique_ptr<ui::frmMain> openWindow(const ui::VolumeSource& volumes) {
-    auto window = std::make_unique<ui::frmMain>(volumes);
+    std::unique_ptr<ui::frmMain> window = std::make_unique<WindowWithServices>(volumes);
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get())) {

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "engine/command_services.h"
+#include "engine/rename_preview.h"
+#include "engine/rename_request.h"
+#include "engine/run_log.h"
+#include "listing/file_list_export.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace filarion::ui {
+
+// What the window copies out of its controls when a command starts. Nothing later reads a widget.
+struct CommandInputs {
+    QString caption; // the command button's caption
+    engine::RenameMethod method = engine::RenameMethod::Replace;
+    QString findText;
+    QString replaceText;
+    QString prefixText;
+    QString fillText;
+    QString insertText;
+    QString positionText;
+    QString listName;
+    listing::NameForm nameForm = listing::NameForm::WithExtension;
+    QString patternText;
+    QString folder;
+    QStringList names; // the working set's names, in list order
+};
+
+engine::RenameRequest renameRequestOf(const CommandInputs& inputs);
+listing::FileListRequest fileListRequestOf(const CommandInputs& inputs);
+
+// Shows the preview of a rename and answers whether the user confirmed it.
+using ConfirmPreview = std::function<bool(engine::RenamePreview preview)>;
+
+// The window's commands, without the window: they take the inputs as copied and talk back only through the
+// services.
+class WindowCommands {
+public:
+    explicit WindowCommands(engine::CommandServices& services,
+                            engine::RunEnvironment environment = engine::defaultRunEnvironment());
+
+    // The command button: an empty working set gets "文件夹内没有可执行文件！" and nothing more; otherwise the
+    // caption chooses the rename run or the list export.
+    void runButton(const CommandInputs& inputs);
+
+    // The rename preview: the same empty-set message, then the preview, or the message the run would end
+    // with before renaming anything. A filled preview goes to confirm; once confirmed, the very request that
+    // was previewed runs, and the run decides on the disk as it is then.
+    void previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm);
+
+    // The undo of the last run recorded in the folder's rename log.
+    void undoLastRun(const CommandInputs& inputs);
+
+private:
+    engine::CommandServices& m_services;
+    engine::RunEnvironment m_environment;
+};
+
+} // namespace filarion::ui
