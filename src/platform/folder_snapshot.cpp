@@ -100,7 +100,8 @@ bool FolderSnapshot::lookupIgnoresCase() const {
             continue;
         }
         struct stat st {};
-        return m_entries.count(other) == 0 && ::fstatat(m_folder.get(), other.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        return m_entries.count(other) == 0 &&
+               ::fstatat(m_folder.get(), other.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     }
     return false;
 }
