@@ -1,6 +1,6 @@
 #pragma once
 
-#include "listed_volumes.h"
+#include "support/listed_volumes.h"
 #include "ui/main_window.h"
 
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "listed_volumes.h"
+#include "support/listed_volumes.h"
 #include "support/temp_folder.h"
 #include "ui_core/drive_handling.h"
 
