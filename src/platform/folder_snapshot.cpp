@@ -47,6 +47,27 @@ QByteArray otherAsciiCase(const QByteArray& bytes) {
     return upper != bytes ? upper : bytes.toLower() != bytes ? bytes.toLower() : QByteArray();
 }
 
+// encodeEntryName, with a shortcut for a name of ASCII only, whose bytes are its units.
+bool encodeName(const QString& name, QByteArray& bytes) {
+    const qsizetype size = name.size();
+    if (size == 0) {
+        return false;
+    }
+    bytes.resize(size);
+    char* out = bytes.data();
+    const char16_t* in = QStringView(name).utf16();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (in[i] >= 0x80) {
+            return encodeEntryName(name, bytes);
+        }
+        if (in[i] == u'\0' || in[i] == u'/') {
+            return false;
+        }
+        out[i] = static_cast<char>(in[i]);
+    }
+    return true;
+}
+
 std::string_view viewOf(const QByteArray& bytes) {
     return {bytes.constData(), std::size_t(bytes.size())};
 }
@@ -207,7 +228,7 @@ bool FolderSnapshot::lookupIgnoresCase() const {
 }
 
 bool FolderSnapshot::keyOf(const QString& name, QByteArray& key) const {
-    if (!encodeEntryName(name, key)) {
+    if (!encodeName(name, key)) {
         return false;
     }
     key = keyOfEncoded(name, std::move(key));
@@ -243,7 +264,7 @@ RenameResult FolderSnapshot::rename(const QString& oldName, const QString& newNa
     }
     QByteArray from;
     QByteArray to;
-    if (!encodeEntryName(oldName, from) || !encodeEntryName(newName, to) || !fits(to)) {
+    if (!encodeName(oldName, from) || !encodeName(newName, to) || !fits(to)) {
         return RenameResult::Failed;
     }
     const std::size_t old = m_entries.find(viewOf(keyOfEncoded(oldName, std::move(from))));

@@ -20,6 +20,7 @@ namespace filarion::ui {
 class WorkingSet {
 public:
     int count() const { return static_cast<int>(m_order.size()); }
+    // The name in the store itself, valid until the next refresh().
     QStringView nameViewAt(int index) const {
         const auto k = static_cast<qsizetype>(m_order.at(index));
         const auto start = static_cast<qsizetype>(m_starts.at(k));

@@ -238,7 +238,7 @@ void expectStoreServesTheFolderRead(const QString& folder) {
     for (int round = 0; round < 3; ++round) {
         for (int i = 0; i < 300; ++i) {
             QString name = i % 7 == 0 ? u"."_s : QString();
-            for (int k = 1 + static_cast<int>(random() % 6); k > 0; --k) {
+            for (int k = 1 + static_cast<int>(random() % 9); k > 0; --k) {
                 name += pick(pieces);
             }
             name += pick(endings);
