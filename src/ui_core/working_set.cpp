@@ -48,8 +48,9 @@ public:
         std::vector<Row> rows(count);
         const auto shared = static_cast<qsizetype>(m_shared);
         for (std::uint32_t k = 0; k < count; ++k) {
-            const QStringView key = fold(m_nameOf(k));
-            rows[k] = {packUnits(key, shared), packUnits(key, shared + kUnitsPerHead), k};
+            const QStringView name = m_nameOf(k);
+            const QStringView key = fold(name);
+            rows[k] = {packUnits(key, shared), packUnits(key, shared + kUnitsPerHead), k, isAscii(name)};
         }
         const qsizetype tailStart = shared + 2 * kUnitsPerHead;
         std::sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
@@ -62,6 +63,11 @@ public:
             // Equal heads: both keys run past them, or both end at the same unit within them.
             const QStringView nameA = m_nameOf(a.index);
             const QStringView nameB = m_nameOf(b.index);
+            if (a.ascii && b.ascii) {
+                // An ASCII name is its key but for the letters' case, unit for unit: no folding needed.
+                const int byKey = compareAsciiFolded(nameA, nameB, tailStart);
+                return byKey != 0 ? byKey < 0 : nameA.compare(nameB) < 0;
+            }
             m_tailA.clear();
             appendCaseFolded(nameA, m_tailA);
             m_tailB.clear();
@@ -87,7 +93,28 @@ private:
         std::uint64_t head0 = 0; // key units shared .. shared + 3, the first in the top bits; 0 past the end
         std::uint64_t head1 = 0; // the four units after those
         std::uint32_t index = 0; // of the name
+        bool ascii = false;      // the name is all ASCII
     };
+
+    static bool isAscii(QStringView name) {
+        return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+    }
+
+    static char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c; }
+
+    // The keys of two ASCII names compared from the unit at `from` on.
+    static int compareAsciiFolded(QStringView a, QStringView b, qsizetype from) {
+        for (qsizetype i = from;; ++i) {
+            if (i >= a.size() || i >= b.size()) {
+                return i < a.size() ? 1 : i < b.size() ? -1 : 0;
+            }
+            const char16_t x = lowerAscii(a[i].unicode());
+            const char16_t y = lowerAscii(b[i].unicode());
+            if (x != y) {
+                return x < y ? -1 : 1;
+            }
+        }
+    }
 
     static QStringView tail(const std::u16string& key, qsizetype from) {
         const QStringView whole(key.data(), static_cast<qsizetype>(key.size()));
