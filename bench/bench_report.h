@@ -18,20 +18,21 @@ struct SampleStats {
 
 SampleStats summarize(const std::vector<Sample>& samples);
 
-// A goal a measurement at the largest n should meet. It is met only when every figure it is computed from
-// was measured and the runs behind it were verified to have done their work.
+// A goal a measurement at one n (the largest measured when none is given) should meet. It is met only when every figure
+// it is computed from was measured and the runs behind it were verified to have done their work.
 struct Target {
     enum class Kind {
         RatioToFloor,  // median / its floor's median <= limit
         RatioBetween,  // median / the median of `against` <= limit
         MedianSeconds, // median <= limit
         PerFileScale,  // cost per file at the largest n / at the smallest n <= limit
-        PeakKb,        // peak resident set <= limit
+        PeakMb,        // peak resident set, in MB, <= limit
     };
     Kind kind;
     std::string name;
     double limit;
     std::string against;
+    int n = 0; // 0: the largest n measured
 };
 
 // Collects the measurements of one bench run and prints one line per measurement as it comes in,

@@ -13,6 +13,7 @@
 #include "scratch_folder.h"
 #include "stopwatch.h"
 #include "ui_core/working_set.h"
+#include "undo_bench.h"
 #include "window_bench.h"
 
 #include <QFile>
@@ -51,11 +52,21 @@ const std::string kLogName = "QuillmarkLog.txt";
 const std::vector<std::string> kMethodNames{"RenameFiles replace", "RenameFiles prefix", "RenameFiles fill",
                                             "RenameFiles insert"};
 
+// The groups that measure every size; the others stop at this many files (a rename run of a million files
+// takes half a minute, and what they measure grows no differently beyond it).
+const std::set<std::string> kEverySize{"window", "undo"};
+constexpr int kLargestRunSize = 100000;
+
 struct Options {
-    std::vector<int> sizes{10000, 100000};
+    std::vector<int> sizes{10000, 100000, 200000, 1000000};
     int runs = 5;
     std::string base;
-    std::set<std::string> groups{"rename", "process", "list", "window"};
+    std::set<std::string> groups{"rename", "process", "list", "window", "undo"};
+
+    // Whether the group measures n files in this run.
+    bool measures(const std::string& group, int n) const {
+        return groups.count(group) != 0 && (n <= kLargestRunSize || kEverySize.count(group) != 0);
+    }
 };
 
 QString qtPath(const std::string& path) {
@@ -397,14 +408,17 @@ std::vector<int> parseSizes(const char* text) {
 
 int usage() {
     std::fputs("usage: filarion_bench [--dir FOLDER] [--runs R] [--sizes N,N...] [--groups G,G...]\n"
-               "       groups: rename (with the listing), process, list, window\n"
-               "       filarion_bench --replace-job FOLDER PEAKFILE | --window-job RESULTFILE\n",
+               "       groups: rename (with the listing), process, list, window (with the preview), undo\n"
+               "       rename, process and list measure sizes up to 100000 only; the default sizes are\n"
+               "       10000,100000,200000,1000000 (leave the larger ones out with --sizes 10000,100000)\n"
+               "       filarion_bench --replace-job FOLDER PEAKFILE | --window-job RESULTFILE\n"
+               "       filarion_bench --preview-job RESULTFILE | --undo-job RESULTFILE\n",
                stderr);
     return 2;
 }
 
-// The targets that this run's options can measure: those of the groups chosen, and the per-file scales
-// only when more than one size is measured. leftOut: how many others there are.
+// The targets that this run's options can measure: those of the groups chosen at the sizes they need, and the
+// per-file scales only when more than one size is measured. leftOut: how many others there are.
 std::vector<Target> targets(const Options& options, int& leftOut) {
     using Kind = Target::Kind;
     std::vector<std::pair<std::string, Target>> all; // each with the group that measures it
@@ -421,13 +435,37 @@ std::vector<Target> targets(const Options& options, int& leftOut) {
     all.push_back({"process", {Kind::PerFileScale, kOurJob, 1.20, {}}});
     all.push_back({"rename", {Kind::PerFileScale, kRefresh, 1.20, {}}});
     all.push_back({"list", {Kind::PerFileScale, kMakeFileList, 1.20, {}}});
-    all.push_back({"process", {Kind::PeakKb, kOurJob, 60.0 * 1024, {}}});
+    all.push_back({"process", {Kind::PeakMb, kOurJob, 60.0, {}}});
     all.push_back({"window", {Kind::RatioToFloor, kWindowKeystroke, 1.50, {}}});
-    all.push_back({"window", {Kind::MedianSeconds, kPreviewDialog, 1.0, {}}});
+    // The goals of the million files: the preview, the start-up, the window, the list export and the undo.
+    all.push_back({"window", {Kind::RatioToFloor, kPreviewDialog, 2.0, {}, 100000}});
+    all.push_back({"window", {Kind::MedianSeconds, kPreviewDialog, 0.6, {}, 200000}});
+    all.push_back({"window", {Kind::RatioToFloor, kWindowStartUp, 1.3, {}, 100000}});
+    all.push_back({"window", {Kind::MedianSeconds, kWindowBothTabs, 1.0, {}, 1000000}});
+    all.push_back({"window", {Kind::PeakMb, kWindowBothTabs, 100.0, {}, 1000000}});
+    all.push_back({"list", {Kind::RatioToFloor, kMakeFileList, 1.2, {}, 100000}});
+    all.push_back({"undo", {Kind::MedianSeconds, kUndoPlan, 2.0, {}, 1000000}});
+    all.push_back({"undo", {Kind::PeakMb, kUndoPlan, 100.0, {}, 1000000}});
+    // Cost per file from the smallest size to the largest.
+    for (const std::string& name : {kWindowStartUp, kWindowBothTabs, kPreviewDialog, kUndoPlan}) {
+        all.push_back({name == kUndoPlan ? "undo" : "window", {Kind::PerFileScale, name, 1.20, {}}});
+    }
 
     std::vector<Target> list;
     for (auto& [group, target] : all) {
-        if (options.groups.count(group) != 0 && (target.kind != Kind::PerFileScale || options.sizes.size() > 1)) {
+        // A target without its own size holds at the largest size its group measures.
+        int at = target.n;
+        int sizes = 0;
+        for (const int n : options.sizes) {
+            if (options.measures(group, n)) {
+                ++sizes;
+                at = target.n > 0 ? at : n;
+            }
+        }
+        const bool measured = std::find(options.sizes.begin(), options.sizes.end(), at) != options.sizes.end() &&
+                              options.measures(group, at);
+        if (measured && (target.kind != Kind::PerFileScale || sizes > 1)) {
+            target.n = at;
             list.push_back(std::move(target));
         }
     }
@@ -465,7 +503,7 @@ int runBenchmarks(int argc, char* argv[]) {
             return usage();
         }
     }
-    const std::set<std::string> known{"rename", "process", "list", "window"};
+    const std::set<std::string> known{"rename", "process", "list", "window", "undo"};
     if (options.runs < 1 || options.sizes.empty() || options.groups.empty() ||
         !std::includes(known.begin(), known.end(), options.groups.begin(), options.groups.end())) {
         return usage();
@@ -478,18 +516,21 @@ int runBenchmarks(int argc, char* argv[]) {
     BenchReport report;
     report.printHeader();
     for (const int n : options.sizes) {
-        if (options.groups.count("rename") != 0) {
+        if (options.measures("rename", n)) {
             benchRename(report, pool, options, n);
         }
-        if (options.groups.count("process") != 0) {
+        if (options.measures("process", n)) {
             benchProcesses(report, pool, options, n);
         }
-        if (options.groups.count("list") != 0) {
+        if (options.measures("list", n)) {
             benchListFile(report, pool, options, n);
         }
-        if (options.groups.count("window") != 0) {
+        if (options.measures("window", n)) {
             benchWindow(report, pool, n, options.runs);
             benchPreview(report, pool, n, options.runs);
+        }
+        if (options.measures("undo", n)) {
+            benchUndo(report, pool, n, options.runs);
         }
     }
     int leftOut = 0;
@@ -515,6 +556,12 @@ int main(int argc, char* argv[]) {
     }
     if (argc >= 2 && std::strcmp(argv[1], "--window-job") == 0) {
         return runWindowJob(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--preview-job") == 0) {
+        return runPreviewJob(argc, argv);
+    }
+    if (argc >= 2 && std::strcmp(argv[1], "--undo-job") == 0) {
+        return runUndoJob(argc, argv);
     }
     return runBenchmarks(argc, argv);
 }

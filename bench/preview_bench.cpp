@@ -1,9 +1,12 @@
 #include "preview_bench.h"
 
+#include "child_process.h"
+#include "peak_memory.h"
 #include "scratch_folder.h"
 #include "stopwatch.h"
 #include "ui/folder_list.h"
 #include "ui/main_window.h"
+#include "ui_core/texts.h"
 #include "ui_core/volume_source.h"
 #include "ui_core/working_set.h"
 
@@ -17,9 +20,12 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace filarion::bench {
 
@@ -38,6 +44,7 @@ public:
 
     std::optional<Sample> sample;
     int rows = -1;
+    long peakKb = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -49,6 +56,7 @@ protected:
         auto* table = static_cast<QTableView*>(watched->parent());
         QTimer::singleShot(0, this, [this, table] {
             sample = m_watch.elapsed();
+            peakKb = peakMemoryKb();
             rows = table->model()->rowCount();
             if (auto* dialog = qobject_cast<QDialog*>(table->window())) {
                 dialog->reject();
@@ -65,10 +73,56 @@ private:
 } // namespace
 
 void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
-    int argc = 1;
-    char program[] = "filarion_bench";
-    char* argv[] = {program, nullptr};
-    QApplication app(argc, argv);
+    const std::string self = ownProgramPath();
+    const std::string resultFile = pool.base() + "/preview-job.txt";
+    std::vector<Sample> floor;
+    std::vector<Sample> shown;
+    long peakKb = 0;
+    std::string note;
+    for (int round = 0; round < runs; ++round) {
+        const ScratchFolder folder(pool, NameShape::Tagged, n);
+        for (int k = 0; k < 2; ++k) {
+            if ((k + round) % 2 == 0) {
+                ui::WorkingSet alone;
+                alone.setFolder(QFile::decodeName(QByteArray::fromStdString(folder.path())));
+                alone.setPatternText(QString::fromUtf16(ui::texts::kStartPattern));
+                const Stopwatch watch;
+                alone.refresh();
+                floor.push_back(watch.elapsed());
+                continue;
+            }
+            ::unlink(resultFile.c_str());
+            const ChildRun run = runChild({self, "--preview-job", resultFile}, folder.path());
+            std::ifstream result(resultFile);
+            Sample sample;
+            long rows = -1;
+            long kilobytes = 0;
+            if (run.exitCode == 0 && result >> sample.seconds >> sample.cpuSeconds >> rows >> kilobytes) {
+                shown.push_back(sample);
+                peakKb = std::max(peakKb, kilobytes);
+            }
+            if (note.empty() && (run.exitCode != 0 || rows != n)) {
+                note = "NOT DONE: exit code " + std::to_string(run.exitCode) + ", the dialog showed " +
+                       std::to_string(rows) + " of " + std::to_string(n) + " rows";
+            }
+        }
+    }
+    ::unlink(resultFile.c_str());
+    report.add(kPreviewFloor, n, floor, {});
+    report.add(kPreviewDialog, n, shown, kPreviewFloor, note);
+    report.addMemory(kPreviewDialog, n, peakKb);
+}
+
+int runPreviewJob(int argc, char* argv[]) {
+    if (argc != 3) {
+        std::fputs("usage: filarion_bench --preview-job RESULTFILE\n", stderr);
+        return 2;
+    }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QApplication::setFont(ui::frmMain::windowFont());
     const ui::SystemVolumeSource volumes;
     ui::WindowServices services;
@@ -78,40 +132,17 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
     window->findChild<QLineEdit*>(u"txtReplaceS"_s)->setText(u"cad"_s);
     window->findChild<QLineEdit*>(u"txtReplaceT"_s)->setText(u"zet"_s);
     auto* preview = window->findChild<QAction*>(u"actPreview"_s);
-
-    std::vector<Sample> floor;
-    std::vector<Sample> shown;
-    std::string note;
-    for (int round = 0; round < runs; ++round) {
-        const ScratchFolder folder(pool, NameShape::Tagged, n);
-        const QString path = QFile::decodeName(QByteArray::fromStdString(folder.path()));
-        window->findChild<ui::FolderList*>(u"dirTrim"_s)->setPath(path);
-        QCoreApplication::processEvents();
-        for (int k = 0; k < 2; ++k) {
-            if ((k + round) % 2 == 0) {
-                ui::WorkingSet alone;
-                alone.setFolder(path);
-                alone.setPatternText(window->workingSet().patternText());
-                const Stopwatch watch;
-                alone.refresh();
-                floor.push_back(watch.elapsed());
-                continue;
-            }
-            const Stopwatch watch;
-            FirstTablePaint paint(watch);
-            preview->trigger(); // returns once the dialog is closed again
-            if (paint.sample) {
-                shown.push_back(*paint.sample);
-            }
-            if (note.empty() && (!paint.sample || paint.rows != n)) {
-                note =
-                    "NOT DONE: the dialog showed " + std::to_string(paint.rows) + " of " + std::to_string(n) + " rows";
-            }
-        }
+    const Stopwatch watch;
+    FirstTablePaint paint(watch);
+    preview->trigger(); // returns once the dialog is closed again
+    if (!paint.sample) {
+        return 1;
     }
-    window.reset();
-    report.add(kPreviewFloor, n, floor, {});
-    report.add(kPreviewDialog, n, shown, kPreviewFloor, note);
+    std::ofstream result(argv[2]);
+    result.precision(9);
+    result << paint.sample->seconds << ' ' << paint.sample->cpuSeconds << ' ' << paint.rows << ' ' << paint.peakKb
+           << '\n';
+    return 0;
 }
 
 } // namespace filarion::bench

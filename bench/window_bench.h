@@ -13,6 +13,7 @@ namespace filarion::bench {
 inline const std::string kWindowStartUpFloor = "WorkingSet refresh, start-up";
 inline const std::string kWindowStartUp = "window start-up to first frame";
 inline const std::string kWindowStartUpProcess = "window start-up (process)";
+inline const std::string kWindowBothTabs = "window, both tabs drawn";
 inline const std::string kWindowKeystrokeFloor = "WorkingSet refresh, keystroke";
 inline const std::string kWindowKeystroke = "window pattern keystroke";
 
@@ -22,8 +23,10 @@ inline const std::string kWindowKeystroke = "window pattern keystroke";
 void benchWindow(BenchReport& report, InodePool& pool, int n, int runs);
 
 // The child side of the start-up measurement, run as `filarion_bench --window-job RESULTFILE` in the
-// folder the window is to open on. Writes "seconds cpuSeconds rows" to RESULTFILE: the time from the
-// QApplication's creation to the window's first painted frame, and the file list's row count then.
+// folder the window is to open on. Writes "seconds cpuSeconds rows bothSeconds bothCpuSeconds peakKb" to
+// RESULTFILE: the time from the QApplication's creation to the window's first painted frame, the file list's
+// row count then, the time until the other tab has been chosen and drawn too, and the process's peak resident
+// set at that point.
 int runWindowJob(int argc, char* argv[]);
 
 } // namespace filarion::bench

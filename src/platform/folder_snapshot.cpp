@@ -47,7 +47,121 @@ QByteArray otherAsciiCase(const QByteArray& bytes) {
     return upper != bytes ? upper : bytes.toLower() != bytes ? bytes.toLower() : QByteArray();
 }
 
+// encodeEntryName, with a shortcut for a name of ASCII only, whose bytes are its units.
+bool encodeName(const QString& name, QByteArray& bytes) {
+    const qsizetype size = name.size();
+    if (size == 0) {
+        return false;
+    }
+    bytes.resize(size);
+    char* out = bytes.data();
+    const char16_t* in = QStringView(name).utf16();
+    for (qsizetype i = 0; i < size; ++i) {
+        if (in[i] >= 0x80) {
+            return encodeEntryName(name, bytes);
+        }
+        if (in[i] == u'\0' || in[i] == u'/') {
+            return false;
+        }
+        out[i] = static_cast<char>(in[i]);
+    }
+    return true;
+}
+
+std::string_view viewOf(const QByteArray& bytes) {
+    return {bytes.constData(), std::size_t(bytes.size())};
+}
+
 } // namespace
+
+void FolderSnapshot::KeyTable::clear() {
+    m_bytes.clear();
+    m_bytes.shrink_to_fit();
+    m_slots.clear();
+    m_slots.shrink_to_fit();
+    m_used = 0;
+    m_erased = 0;
+}
+
+std::size_t FolderSnapshot::KeyTable::find(std::string_view key) const {
+    if (m_slots.empty() || key.size() > kLongestKey) {
+        return npos;
+    }
+    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const Slot tag = tagOf(hash);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot slot = m_slots[at];
+        if (slot == 0) {
+            return npos;
+        }
+        if (matches(slot, tag, key)) {
+            return at;
+        }
+    }
+}
+
+bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file) {
+    // No file system takes a name that long; the table cannot hold it, nor can it be found.
+    if (key.size() > kLongestKey) {
+        return false;
+    }
+    if (4 * (m_used + m_erased + 1) > 3 * m_slots.size()) {
+        grow();
+    }
+    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const Slot tag = tagOf(hash);
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t free = npos;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const Slot slot = m_slots[at];
+        if (matches(slot, tag, key)) {
+            return false;
+        }
+        if ((slot & kUsed) != 0) {
+            continue;
+        }
+        if (free == npos) {
+            free = at;
+        }
+        if (slot == 0) {
+            break;
+        }
+    }
+    m_erased -= m_slots[free] != 0 ? 1 : 0;
+    m_slots[free] = Slot(m_bytes.size()) | (Slot(key.size()) << kLengthShift) | kUsed | (file ? kFile : 0) | tag;
+    m_bytes.append(key);
+    ++m_used;
+    return true;
+}
+
+void FolderSnapshot::KeyTable::erase(std::size_t slot) {
+    m_slots[slot] = (m_slots[slot] & ~kUsed) | kErased;
+    --m_used;
+    ++m_erased;
+}
+
+// Slots for twice the entries after the next one, the erased ones dropped.
+void FolderSnapshot::KeyTable::grow() {
+    std::size_t capacity = 16;
+    while (capacity < 2 * (m_used + 1)) {
+        capacity *= 2;
+    }
+    std::vector<Slot> old(capacity, 0);
+    old.swap(m_slots);
+    m_erased = 0;
+    const std::size_t mask = capacity - 1;
+    for (const Slot slot : old) {
+        if ((slot & kUsed) == 0) {
+            continue;
+        }
+        std::size_t at = std::hash<std::string_view>{}(keyAt(slot)) & mask;
+        while (m_slots[at] != 0) {
+            at = (at + 1) & mask;
+        }
+        m_slots[at] = slot;
+    }
+}
 
 std::error_code FolderSnapshot::take(const FolderHandle& folder) {
     m_entries.clear();
@@ -73,7 +187,7 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
         m_case = NameCase::CaseFolded;
     }
     if (const std::error_code error = visitRawEntries(std::move(fd), [this](const char* name, EntryKind kind) {
-            m_entries.emplace(QByteArray(name), kind == EntryKind::File);
+            m_entries.insert(std::string_view(name), kind == EntryKind::File);
         })) {
         return error;
     }
@@ -82,11 +196,12 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
         m_case = NameCase::Upper;
     }
     if (m_case != NameCase::Exact) {
-        std::unordered_map<QByteArray, bool, BytesHash> exact;
-        exact.swap(m_entries);
-        for (const auto& [bytes, file] : exact) {
-            m_entries.emplace(keyOfBytes(bytes), file);
-        }
+        KeyTable exact;
+        std::swap(exact, m_entries);
+        exact.forEach([this](std::string_view bytes, bool file) {
+            const QByteArray name = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+            m_entries.insert(viewOf(keyOfBytes(name)), file);
+        });
     }
     return {};
 }
@@ -94,20 +209,26 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
 // Looks up the first entry with an ASCII letter under the other case. Both names listed side by side, or the
 // other one not found, means the names are compared exactly.
 bool FolderSnapshot::lookupIgnoresCase() const {
-    for (const auto& entry : m_entries) {
-        const QByteArray other = otherAsciiCase(entry.first);
-        if (other.isEmpty()) {
-            continue;
+    bool looked = false;
+    bool ignores = false;
+    m_entries.forEach([&](std::string_view bytes, bool /*file*/) {
+        if (looked) {
+            return;
         }
+        const QByteArray other = otherAsciiCase(QByteArray(bytes.data(), qsizetype(bytes.size())));
+        if (other.isEmpty()) {
+            return;
+        }
+        looked = true;
         struct stat st {};
-        return m_entries.count(other) == 0 &&
-               ::fstatat(m_folder.get(), other.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-    }
-    return false;
+        ignores = m_entries.find(viewOf(other)) == KeyTable::npos &&
+                  ::fstatat(m_folder.get(), other.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    });
+    return ignores;
 }
 
 bool FolderSnapshot::keyOf(const QString& name, QByteArray& key) const {
-    if (!encodeEntryName(name, key)) {
+    if (!encodeName(name, key)) {
         return false;
     }
     key = keyOfEncoded(name, std::move(key));
@@ -143,28 +264,28 @@ RenameResult FolderSnapshot::rename(const QString& oldName, const QString& newNa
     }
     QByteArray from;
     QByteArray to;
-    if (!encodeEntryName(oldName, from) || !encodeEntryName(newName, to) || !fits(to)) {
+    if (!encodeName(oldName, from) || !encodeName(newName, to) || !fits(to)) {
         return RenameResult::Failed;
     }
-    const auto old = m_entries.find(keyOfEncoded(oldName, std::move(from)));
-    if (old == m_entries.end()) {
+    const std::size_t old = m_entries.find(viewOf(keyOfEncoded(oldName, std::move(from))));
+    if (old == KeyTable::npos) {
         return RenameResult::Failed; // the disk says ENOENT before it looks at the new name
     }
     // A new name that differs from the old one only in a case the file system ignores is taken by the entry
     // itself: the disk refuses to replace it.
     to = keyOfEncoded(newName, std::move(to));
-    if (m_entries.count(to) != 0) {
+    if (m_entries.find(viewOf(to)) != KeyTable::npos) {
         return RenameResult::TargetExists;
     }
-    const bool file = old->second;
+    const bool file = m_entries.isFile(old);
     m_entries.erase(old);
-    m_entries.emplace(std::move(to), file);
+    m_entries.insert(viewOf(to), file);
     return RenameResult::Renamed;
 }
 
 bool FolderSnapshot::contains(const QString& name) const {
     QByteArray key;
-    return keyOf(name, key) && m_entries.count(key) != 0;
+    return keyOf(name, key) && m_entries.find(viewOf(key)) != KeyTable::npos;
 }
 
 bool FolderSnapshot::isFile(const QString& name) const {
@@ -172,14 +293,14 @@ bool FolderSnapshot::isFile(const QString& name) const {
     if (!keyOf(name, key)) {
         return false;
     }
-    const auto entry = m_entries.find(key);
-    return entry != m_entries.end() && entry->second;
+    const std::size_t entry = m_entries.find(viewOf(key));
+    return entry != KeyTable::npos && m_entries.isFile(entry);
 }
 
 void FolderSnapshot::addFile(const QString& name) {
     QByteArray key;
     if (keyOf(name, key)) {
-        m_entries.emplace(std::move(key), true);
+        m_entries.insert(viewOf(key), true);
     }
 }
 

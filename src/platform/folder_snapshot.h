@@ -7,9 +7,10 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <system_error>
-#include <unordered_map>
+#include <vector>
 
 namespace filarion::platform {
 
@@ -48,11 +49,56 @@ public:
     NameCase nameCase() const { return m_case; }
 
 private:
-    // The standard library's string hash: several times faster here than QHash's for a folder's names.
-    struct BytesHash {
-        std::size_t operator()(const QByteArray& bytes) const noexcept {
-            return std::hash<std::string_view>{}(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    // The keys of the entries (their names as the file system compares them), one after another in one
+    // buffer, found through an open-addressed table: a folder of a million names costs two allocations, not
+    // two million. A rename leaves the old key's bytes in the buffer and appends the new one.
+    class KeyTable {
+    public:
+        void clear();
+        std::size_t size() const { return m_used; }
+        // The entry's slot, or npos.
+        std::size_t find(std::string_view key) const;
+        // Adds the key unless it is there; false when it was.
+        bool insert(std::string_view key, bool file);
+        void erase(std::size_t slot);
+        bool isFile(std::size_t slot) const { return (m_slots[slot] & kFile) != 0; }
+        // Calls visit(key, file) for every entry.
+        template <typename Visit> void forEach(Visit visit) const {
+            for (const Slot slot : m_slots) {
+                if ((slot & kUsed) != 0) {
+                    visit(keyAt(slot), (slot & kFile) != 0);
+                }
+            }
         }
+
+        static constexpr std::size_t npos = std::size_t(-1);
+
+    private:
+        // A slot in one word: where its key starts in m_bytes and its length, whether it is used, erased or
+        // empty (0), whether the entry is a file, and five bits of the key's hash, so that most mismatches
+        // never touch the bytes.
+        using Slot = std::uint64_t;
+        static constexpr int kLengthShift = 40;
+        static constexpr Slot kStartMask = (Slot(1) << kLengthShift) - 1;
+        static constexpr Slot kLongestKey = 0xFFFF;
+        static constexpr Slot kUsed = Slot(1) << 56;
+        static constexpr Slot kErased = Slot(1) << 57;
+        static constexpr Slot kFile = Slot(1) << 58;
+        static constexpr int kTagShift = 59;
+
+        static Slot tagOf(std::size_t hash) { return Slot(hash >> 59) << kTagShift; }
+        std::string_view keyAt(Slot slot) const {
+            return {m_bytes.data() + (slot & kStartMask), std::size_t((slot >> kLengthShift) & kLongestKey)};
+        }
+        bool matches(Slot slot, Slot tag, std::string_view key) const {
+            return (slot & kUsed) != 0 && (slot >> kTagShift) << kTagShift == tag && keyAt(slot) == key;
+        }
+        void grow();
+
+        std::string m_bytes;
+        std::vector<Slot> m_slots; // a power of two long, at most 3/4 of it used or erased
+        std::size_t m_used = 0;
+        std::size_t m_erased = 0;
     };
 
     // The key of a name: its bytes as the file system compares them; false when the name cannot be stored.
@@ -62,8 +108,8 @@ private:
     bool fits(const QByteArray& bytes) const;
     bool lookupIgnoresCase() const;
 
-    std::unordered_map<QByteArray, bool, BytesHash> m_entries; // name key -> a file as the working set counts it
-    qsizetype m_longestName = 255;                             // in bytes, as the file system reports it
+    KeyTable m_entries;            // name key -> a file as the working set counts it
+    qsizetype m_longestName = 255; // in bytes, as the file system reports it
     NameCase m_case = NameCase::Exact;
     UniqueFd m_folder; // the held folder, for looking up long names
 };

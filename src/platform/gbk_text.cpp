@@ -56,6 +56,20 @@ bool gbkCodecAvailable() {
 GbkEncoder::GbkEncoder() : m_encoder(makeGbkEncoder()) {}
 
 void GbkEncoder::append(QStringView text, QByteArray& out) {
+    // ASCII is the same bytes in GBK: most lines need no converter at all.
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* bytes = out.data() + start;
+    const char16_t* units16 = text.utf16();
+    qsizetype ascii = 0;
+    while (ascii < text.size() && units16[ascii] < 0x80) {
+        bytes[ascii] = static_cast<char>(units16[ascii]);
+        ++ascii;
+    }
+    if (ascii == text.size()) {
+        return;
+    }
+    out.resize(start);
     qsizetype i = 0;
     qsizetype units = 1;
     while (i < text.size() && (units = characterAt(text, i)) > 0) {

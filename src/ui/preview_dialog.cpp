@@ -128,21 +128,35 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
 // a name counts its characters from U+1100 on twice. Of the widest by that count, the first few are measured.
 QStringList PreviewTableModel::longestNames() const {
     constexpr std::size_t kMeasured = 16;
-    std::vector<std::pair<qsizetype, const QString*>> names;
-    names.reserve(m_preview.rows.size() * 2);
+    // The widest names so far, the narrowest of them first: one pass over the rows, a few entries kept.
+    std::vector<std::pair<qsizetype, const QString*>> widest;
+    widest.reserve(kMeasured + 1);
+    const auto wider = [](const auto& a, const auto& b) { return a.first > b.first; };
     for (const engine::PreviewRow& row : m_preview.rows) {
         for (const QString* name : {&row.oldName, &row.newName}) {
+            if (widest.size() == kMeasured && name->size() * 2 <= widest.front().first) {
+                continue; // not even counting every character twice makes it wider
+            }
             qsizetype room = name->size();
             for (const QChar unit : *name) {
                 room += unit.unicode() >= 0x1100 ? 1 : 0;
             }
-            names.emplace_back(room, name);
+            if (widest.size() == kMeasured && room <= widest.front().first) {
+                continue;
+            }
+            widest.emplace_back(room, name);
+            std::push_heap(widest.begin(), widest.end(), wider);
+            if (widest.size() > kMeasured) {
+                std::pop_heap(widest.begin(), widest.end(), wider);
+                widest.pop_back();
+            }
         }
     }
-    const auto last = names.begin() + static_cast<std::ptrdiff_t>(std::min(kMeasured, names.size()));
-    std::partial_sort(names.begin(), last, names.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::sort_heap(widest.begin(), widest.end(), wider);
     QStringList longest{headerData(OldNameColumn, Qt::Horizontal, Qt::DisplayRole).toString()};
-    std::for_each(names.begin(), last, [&longest](const auto& name) { longest << *name.second; });
+    for (const auto& name : widest) {
+        longest << *name.second;
+    }
     return longest;
 }
 

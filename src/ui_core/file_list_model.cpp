@@ -17,7 +17,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_set.count()) {
         return {};
     }
-    return m_set.nameAt(index.row());
+    return m_set.nameAt(index.row()); // a string of the row only when it is drawn
 }
 
 } // namespace filarion::ui

@@ -13,38 +13,47 @@ namespace filarion::ui {
 namespace {
 
 // The order of the file list: by the case-folded names, unit by unit, the exact names breaking ties
-// so the order is total. The folded keys lie one after another in one buffer; a sort row carries the
-// eight units that follow the prefix all keys share, packed into two integers, so most comparisons
-// of a sort never touch the keys.
-class FoldedOrder {
+// so the order is total. A sort row carries the eight folded units that follow the prefix all keys
+// share, packed into two integers, so most comparisons of a sort never fold a name; the others fold the
+// two names again. No folded key is kept: a row is 24 bytes whatever the name.
+// nameOf(k) gives name k (0 ..) as a QStringView.
+template <typename NameOf> class FoldedOrder {
 public:
-    // Appends the folded key of the next name and returns it; valid until the next call.
-    QStringView add(QStringView name) {
-        const std::size_t start = m_keys.size();
-        appendCaseFolded(name, m_keys);
-        Row row;
-        row.keyStart = static_cast<std::uint32_t>(start);
-        row.keyLength = static_cast<std::uint32_t>(m_keys.size() - start);
-        row.index = static_cast<std::uint32_t>(m_rows.size());
-        m_rows.push_back(row);
-        return key(row);
+    explicit FoldedOrder(NameOf nameOf) : m_nameOf(std::move(nameOf)) {}
+
+    // Folds a name into a scratch key and returns it; valid until the next call.
+    QStringView fold(QStringView name) {
+        m_scratch.clear();
+        appendCaseFolded(name, m_scratch);
+        return QStringView(m_scratch.data(), static_cast<qsizetype>(m_scratch.size()));
     }
 
-    // Forgets the name added last.
-    void dropLast() {
-        m_keys.resize(m_rows.back().keyStart);
-        m_rows.pop_back();
+    // Takes the key last folded as that of the next name, for the prefix that all keys share.
+    void keep() {
+        if (m_kept++ == 0) {
+            m_first = m_scratch;
+            m_shared = m_first.size();
+            return;
+        }
+        const std::size_t limit = std::min(m_shared, m_scratch.size());
+        std::size_t i = 0;
+        while (i < limit && m_first[i] == m_scratch[i]) {
+            ++i;
+        }
+        m_shared = i;
     }
 
-    // Takes the names, given in the order they were added, and returns them in file list order.
-    QStringList sorted(QStringList names) {
-        const qsizetype shared = sharedPrefixLength();
-        for (Row& row : m_rows) {
-            row.head0 = packUnits(row, shared);
-            row.head1 = packUnits(row, shared + kUnitsPerHead);
+    // The kept names, 0 .. count - 1, in file list order.
+    QList<std::uint32_t> sorted(std::uint32_t count) {
+        std::vector<Row> rows(count);
+        const auto shared = static_cast<qsizetype>(m_shared);
+        for (std::uint32_t k = 0; k < count; ++k) {
+            const QStringView name = m_nameOf(k);
+            const QStringView key = fold(name);
+            rows[k] = {packUnits(key, shared), packUnits(key, shared + kUnitsPerHead), k, isAscii(name)};
         }
         const qsizetype tailStart = shared + 2 * kUnitsPerHead;
-        std::sort(m_rows.begin(), m_rows.end(), [&](const Row& a, const Row& b) {
+        std::sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
             if (a.head0 != b.head0) {
                 return a.head0 < b.head0;
             }
@@ -52,18 +61,29 @@ public:
                 return a.head1 < b.head1;
             }
             // Equal heads: both keys run past them, or both end at the same unit within them.
-            const int byKey = tail(a, tailStart).compare(tail(b, tailStart));
+            const QStringView nameA = m_nameOf(a.index);
+            const QStringView nameB = m_nameOf(b.index);
+            if (a.ascii && b.ascii) {
+                // An ASCII name is its key but for the letters' case, unit for unit: no folding needed.
+                const int byKey = compareAsciiFolded(nameA, nameB, tailStart);
+                return byKey != 0 ? byKey < 0 : nameA.compare(nameB) < 0;
+            }
+            m_tailA.clear();
+            appendCaseFolded(nameA, m_tailA);
+            m_tailB.clear();
+            appendCaseFolded(nameB, m_tailB);
+            const int byKey = tail(m_tailA, tailStart).compare(tail(m_tailB, tailStart));
             if (byKey != 0) {
                 return byKey < 0;
             }
-            return QStringView(names[a.index]).compare(QStringView(names[b.index])) < 0;
+            return nameA.compare(nameB) < 0;
         });
-        QStringList result;
-        result.reserve(static_cast<qsizetype>(m_rows.size()));
-        for (const Row& row : m_rows) {
-            result.push_back(std::move(names[row.index]));
+        QList<std::uint32_t> order;
+        order.reserve(static_cast<qsizetype>(count));
+        for (const Row& row : rows) {
+            order.push_back(row.index);
         }
-        return result;
+        return order;
     }
 
 private:
@@ -72,80 +92,119 @@ private:
     struct Row {
         std::uint64_t head0 = 0; // key units shared .. shared + 3, the first in the top bits; 0 past the end
         std::uint64_t head1 = 0; // the four units after those
-        std::uint32_t keyStart = 0;
-        std::uint32_t keyLength = 0;
-        std::uint32_t index = 0; // of the name, in the order added
+        std::uint32_t index = 0; // of the name
+        bool ascii = false;      // the name is all ASCII
     };
 
-    QStringView key(const Row& row) const {
-        return QStringView(m_keys.data() + row.keyStart, static_cast<qsizetype>(row.keyLength));
+    static bool isAscii(QStringView name) {
+        return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
     }
 
-    QStringView tail(const Row& row, qsizetype from) const {
-        const QStringView whole = key(row);
+    static char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c; }
+
+    // The keys of two ASCII names compared from the unit at `from` on.
+    static int compareAsciiFolded(QStringView a, QStringView b, qsizetype from) {
+        for (qsizetype i = from;; ++i) {
+            if (i >= a.size() || i >= b.size()) {
+                return i < a.size() ? 1 : i < b.size() ? -1 : 0;
+            }
+            const char16_t x = lowerAscii(a[i].unicode());
+            const char16_t y = lowerAscii(b[i].unicode());
+            if (x != y) {
+                return x < y ? -1 : 1;
+            }
+        }
+    }
+
+    static QStringView tail(const std::u16string& key, qsizetype from) {
+        const QStringView whole(key.data(), static_cast<qsizetype>(key.size()));
         return from < whole.size() ? whole.sliced(from) : QStringView();
     }
 
     // No file name holds the unit 0, so padding with it sorts a key before its longer extensions.
-    std::uint64_t packUnits(const Row& row, qsizetype from) const {
-        const QStringView whole = key(row);
+    static std::uint64_t packUnits(QStringView key, qsizetype from) {
         std::uint64_t packed = 0;
         for (qsizetype i = from; i < from + kUnitsPerHead; ++i) {
-            packed = (packed << 16) | (i < whole.size() ? whole[i].unicode() : 0U);
+            packed = (packed << 16) | (i < key.size() ? key[i].unicode() : 0U);
         }
         return packed;
     }
 
-    qsizetype sharedPrefixLength() const {
-        if (m_rows.empty()) {
-            return 0;
-        }
-        const QStringView first = key(m_rows.front());
-        qsizetype shared = first.size();
-        for (const Row& row : m_rows) {
-            const QStringView other = key(row);
-            const qsizetype limit = std::min(shared, other.size());
-            qsizetype i = 0;
-            while (i < limit && first[i] == other[i]) {
-                ++i;
-            }
-            shared = i;
-        }
-        return shared;
-    }
-
-    std::u16string m_keys;
-    std::vector<Row> m_rows;
+    NameOf m_nameOf;
+    std::u16string m_scratch;
+    std::u16string m_first;
+    std::u16string m_tailA;
+    std::u16string m_tailB;
+    std::size_t m_shared = 0;
+    std::size_t m_kept = 0;
 };
+
+template <typename NameOf> FoldedOrder<NameOf> foldedOrder(NameOf nameOf) {
+    return FoldedOrder<NameOf>(std::move(nameOf));
+}
 
 } // namespace
 
 void sortNames(QStringList& names) {
-    FoldedOrder order;
+    auto order = foldedOrder([&names](std::uint32_t k) { return QStringView(names[static_cast<qsizetype>(k)]); });
     for (const QString& name : names) {
-        order.add(name);
+        (void)order.fold(name);
+        order.keep();
     }
-    names = order.sorted(std::move(names));
+    const QList<std::uint32_t> sorted = order.sorted(static_cast<std::uint32_t>(names.size()));
+    QStringList result;
+    result.reserve(names.size());
+    for (const std::uint32_t k : sorted) {
+        result.push_back(std::move(names[static_cast<qsizetype>(k)]));
+    }
+    names = std::move(result);
+}
+
+QStringList WorkingSet::names() const {
+    QStringList names;
+    names.reserve(m_order.size());
+    for (int i = 0; i < count(); ++i) {
+        names.push_back(nameAt(i));
+    }
+    return names;
 }
 
 std::error_code WorkingSet::refresh() {
+    // The set read before goes first: a new reading replaces it whole, or leaves it empty on an error.
+    m_text = QString();
+    m_starts = {};
+    m_order = {};
     const FilePattern pattern(m_pattern);
-    FoldedOrder order;
-    QStringList names;
+    QString text;
+    QList<std::uint32_t> starts{0};
+    auto order = foldedOrder([&](std::uint32_t k) {
+        const auto start = static_cast<qsizetype>(starts[k]);
+        return QStringView(text).sliced(start, static_cast<qsizetype>(starts[k + 1]) - start);
+    });
+    std::error_code tooMany;
     const platform::ListFilter filesOnly{platform::EntryKind::File, false};
     const std::error_code error = platform::listFolder(m_folder, filesOnly, [&](platform::FolderEntry&& entry) {
         // The key folded for the sort is the name the pattern is tested on.
-        if (!pattern.matchesFolded(order.add(entry.name))) {
-            order.dropLast();
+        if (tooMany || !pattern.matchesFolded(order.fold(entry.name))) {
             return;
         }
-        names.push_back(std::move(entry.name));
+        // Starts are 32 bits: no folder's names come near 4 G units.
+        if (text.size() + entry.name.size() > static_cast<qsizetype>(UINT32_MAX)) {
+            tooMany = std::make_error_code(std::errc::value_too_large);
+            return;
+        }
+        order.keep();
+        text.append(entry.name);
+        starts.push_back(static_cast<std::uint32_t>(text.size()));
     });
-    if (error) {
-        m_names.clear();
-        return error;
+    if (error || tooMany) {
+        return error ? error : tooMany;
     }
-    m_names = order.sorted(std::move(names));
+    m_order = order.sorted(static_cast<std::uint32_t>(starts.size() - 1));
+    text.squeeze();
+    starts.squeeze();
+    m_text = std::move(text);
+    m_starts = std::move(starts);
     return {};
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <cstdint>
 #include <system_error>
 
 namespace filarion::ui {
@@ -10,11 +13,21 @@ namespace filarion::ui {
 // links to regular files lying directly in the folder, hidden ones left out, ordered by name with
 // letter case ignored character by character (ties broken by the exact name). A snapshot: it changes
 // only when refresh() reads the folder again.
+//
+// The names are held once, in a compact store: their units one after another in one text, found by
+// their starts, so that a folder of a million names costs a few large blocks rather than a million
+// strings. nameAt() and names() make strings of them for whoever asks.
 class WorkingSet {
 public:
-    int count() const { return static_cast<int>(m_names.size()); }
-    const QString& nameAt(int index) const { return m_names.at(index); }
-    const QStringList& names() const { return m_names; }
+    int count() const { return static_cast<int>(m_order.size()); }
+    // The name in the store itself, valid until the next refresh().
+    QStringView nameViewAt(int index) const {
+        const auto k = static_cast<qsizetype>(m_order.at(index));
+        const auto start = static_cast<qsizetype>(m_starts.at(k));
+        return QStringView(m_text).sliced(start, static_cast<qsizetype>(m_starts.at(k + 1)) - start);
+    }
+    QString nameAt(int index) const { return nameViewAt(index).toString(); }
+    QStringList names() const;
     const QString& folder() const { return m_folder; }
     const QString& patternText() const { return m_pattern; }
 
@@ -29,7 +42,9 @@ public:
 private:
     QString m_folder;
     QString m_pattern;
-    QStringList m_names;
+    QString m_text;                // every name, one after another, in the order the folder listed them
+    QList<std::uint32_t> m_starts; // where name k starts in m_text; one more, the text's end
+    QList<std::uint32_t> m_order;  // list order: entry i is name m_order[i]
 };
 
 // Sorts names as the file list orders them.

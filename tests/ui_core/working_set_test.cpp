@@ -1,7 +1,10 @@
+#include "platform/folder_listing.h"
+#include "support/file_systems.h"
 #include "support/temp_folder.h"
 #include "ui_core/file_pattern.h"
 #include "ui_core/working_set.h"
 
+#include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -219,6 +222,64 @@ TEST_F(WorkingSetTest, FortyThousandFilesAreAllListedInOrder) {
     EXPECT_EQ(names.front(), u"f00000.txt"_s);
     EXPECT_EQ(names.back(), u"f39999.txt"_s);
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+}
+
+// The compact store serves the names the folder read gives: every file the listing visits that the pattern
+// takes, in the plain order, whole and unit for unit, on ext4 and on exFAT, and again after the folder changed.
+void expectStoreServesTheFolderRead(const QString& folder) {
+    const QStringList pieces{u"IMG_"_s, u"img_"_s, u"照片"_s, u"Ä"_s, u"ä"_s, u"a"_s, u"B"_s,
+                             u"0"_s,    u"10"_s,   u"."_s,    u"x"_s, u"é"_s, u" "_s, u"ß"_s};
+    const QStringList endings{u".jpg"_s, u".JPG"_s, u".txt"_s, QString()};
+    const QStringList patterns{u"*.*"_s, u"*.jpg"_s, u"*.txt;i*"_s, u"?*"_s};
+    std::mt19937 random(19);
+    const auto pick = [&random](const QStringList& list) {
+        return list[static_cast<qsizetype>(random() % static_cast<unsigned>(list.size()))];
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 300; ++i) {
+            QString name = i % 7 == 0 ? u"."_s : QString();
+            for (int k = 1 + static_cast<int>(random() % 9); k > 0; --k) {
+                name += pick(pieces);
+            }
+            name += pick(endings);
+            QFile file(folder + u'/' + name);
+            if (i % 11 == 0) {
+                (void)QDir(folder).mkdir(name);
+            } else if (round > 0 && i % 3 == 0) {
+                (void)file.remove();
+            } else {
+                (void)file.open(QIODevice::WriteOnly);
+            }
+        }
+        const QString pattern = pick(patterns);
+        QStringList expected;
+        const FilePattern filter(pattern);
+        ASSERT_FALSE(platform::listFolder(folder, {platform::EntryKind::File, false}, [&](platform::FolderEntry&& e) {
+            if (matchesName(filter, e.name)) {
+                expected.push_back(e.name);
+            }
+        }));
+        std::sort(expected.begin(), expected.end(), plainOrder);
+        WorkingSet set;
+        set.setFolder(folder);
+        set.setPatternText(pattern);
+        ASSERT_FALSE(set.refresh());
+        ASSERT_FALSE(set.refresh()); // a second reading replaces the first
+        ASSERT_EQ(set.names(), expected) << qPrintable(pattern);
+        for (int i = 0; i < set.count(); ++i) {
+            ASSERT_EQ(set.nameViewAt(i), expected[i]);
+        }
+    }
+}
+
+TEST(NameStoreTest, ServesTheNamesTheFolderReadGivesOnExt4AndExfat) {
+    const test::TempFolder dir;
+    expectStoreServesTheFolderRead(dir.path());
+    const test::FuseExfat exfat;
+    if (!exfat.mounted()) {
+        GTEST_SKIP() << "exFAT not mounted: " << exfat.reason();
+    }
+    expectStoreServesTheFolderRead(exfat.path());
 }
 
 } // namespace
