@@ -10,7 +10,7 @@ namespace filarion::bench {
 // or does nothing without one.
 class BenchServices final : public engine::CommandServices {
 public:
-    explicit BenchServices(ui::WorkingSet* refreshed = nullptr) : m_refreshed(refreshed) {}
+    explicit BenchServices(ui_core::WorkingSet* refreshed = nullptr) : m_refreshed(refreshed) {}
 
     void showMessage(const QString& /*text*/) override { ++messages; }
     bool askYesNo(const QString& /*text*/) override {
@@ -30,7 +30,7 @@ public:
     int questions = 0;
 
 private:
-    ui::WorkingSet* m_refreshed;
+    ui_core::WorkingSet* m_refreshed;
 };
 
 } // namespace filarion::bench

@@ -78,15 +78,15 @@ std::string readWhole(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-ui::WorkingSet readWorkingSet(const std::string& folder, const QString& pattern) {
-    ui::WorkingSet set;
+ui_core::WorkingSet readWorkingSet(const std::string& folder, const QString& pattern) {
+    ui_core::WorkingSet set;
     set.setFolder(qtPath(folder));
     set.setPatternText(pattern);
     set.refresh();
     return set;
 }
 
-engine::RenameRequest makeRequest(engine::RenameMethod method, const ui::WorkingSet& set) {
+engine::RenameRequest makeRequest(engine::RenameMethod method, const ui_core::WorkingSet& set) {
     engine::RenameRequest request;
     request.Method = method;
     request.FindText = u"cad"_s;
@@ -187,7 +187,7 @@ public:
 
     void measure(const ScratchFolder& folder, int round) {
         const std::string pattern = "*.jpg";
-        ui::WorkingSet set;
+        ui_core::WorkingSet set;
         set.setFolder(qtPath(folder.path()));
         set.setPatternText(QString::fromStdString(pattern));
         int floorCount = 0;
@@ -253,7 +253,7 @@ void benchRename(BenchReport& report, InodePool& pool, const Options& options, i
             const ScratchFolder folder(pool, fill ? NameShape::Numbered : NameShape::Tagged, n);
             // The window holds the working set when the command starts; the run's own listing is
             // the file list refresh at its end, timed with it.
-            ui::WorkingSet set = readWorkingSet(folder.path(), u"*.*"_s);
+            ui_core::WorkingSet set = readWorkingSet(folder.path(), u"*.*"_s);
             const engine::RenameRequest request = makeRequest(method, set);
             BenchServices services(&set);
             const Stopwatch watch;
@@ -382,7 +382,7 @@ void benchListFile(BenchReport& report, InodePool& pool, const Options& options,
 // and writes its own peak resident set, in kB, to the peak file.
 int runReplaceJob(const std::string& folder, const std::string& peakFile) {
     {
-        ui::WorkingSet set = readWorkingSet(folder, u"*.*"_s);
+        ui_core::WorkingSet set = readWorkingSet(folder, u"*.*"_s);
         BenchServices services;
         engine::RenameFiles(makeRequest(engine::RenameMethod::Replace, set), services);
     }

@@ -83,9 +83,9 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
         const ScratchFolder folder(pool, NameShape::Tagged, n);
         for (int k = 0; k < 2; ++k) {
             if ((k + round) % 2 == 0) {
-                ui::WorkingSet alone;
+                ui_core::WorkingSet alone;
                 alone.setFolder(QFile::decodeName(QByteArray::fromStdString(folder.path())));
-                alone.setPatternText(QString::fromUtf16(ui::texts::kStartPattern));
+                alone.setPatternText(QString::fromUtf16(ui_core::texts::kStartPattern));
                 const Stopwatch watch;
                 alone.refresh();
                 floor.push_back(watch.elapsed());
@@ -124,7 +124,7 @@ int runPreviewJob(int argc, char* argv[]) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setFont(ui::frmMain::windowFont());
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     ui::WindowServices services;
     auto window = std::make_unique<ui::frmMain>(volumes, services);
     window->show();

@@ -65,7 +65,7 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
         const ScratchFolder folder(pool, NameShape::Tagged, n);
         const QString path = QFile::decodeName(QByteArray::fromStdString(folder.path()));
         {
-            ui::WorkingSet set;
+            ui_core::WorkingSet set;
             set.setFolder(path);
             set.setPatternText(u"*.*"_s);
             set.refresh();
@@ -80,7 +80,7 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
         }
         for (int k = 0; k < 2; ++k) {
             if ((k + round) % 2 == 0) {
-                ui::WorkingSet alone;
+                ui_core::WorkingSet alone;
                 alone.setFolder(path);
                 alone.setPatternText(u"*.*"_s);
                 const Stopwatch watch;
@@ -118,7 +118,7 @@ int runUndoJob(int argc, char* argv[]) {
         return 2;
     }
     // The window holds the working set of the folder when the command comes.
-    ui::WorkingSet set;
+    ui_core::WorkingSet set;
     set.setFolder(QFile::decodeName(QByteArray(".")));
     set.setPatternText(u"*.*"_s);
     set.refresh();

@@ -119,9 +119,9 @@ template <typename T> T* control(const QWidget& window, const QString& name) {
 
 // A first listing of a fresh folder under the start-up pattern, as the window's start-up reads it.
 Sample firstRefresh(const std::string& folder, int n, std::string& note) {
-    ui::WorkingSet set;
+    ui_core::WorkingSet set;
     set.setFolder(qtPath(folder));
-    set.setPatternText(QString::fromUtf16(ui::texts::kStartPattern));
+    set.setPatternText(QString::fromUtf16(ui_core::texts::kStartPattern));
     const Stopwatch watch;
     set.refresh();
     const Sample sample = watch.elapsed();
@@ -195,7 +195,7 @@ void benchKeystroke(BenchReport& report, InodePool& pool, int n, int runs) {
     char* argv[] = {program, nullptr};
     QApplication app(argc, argv);
     QApplication::setFont(ui::frmMain::windowFont());
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     ui::WindowServices services;
     auto window = std::make_unique<ui::frmMain>(volumes, services);
     window->show();
@@ -221,7 +221,7 @@ void benchKeystroke(BenchReport& report, InodePool& pool, int n, int runs) {
         folders->setPath(path);
         redisplay(list);
         check("the window did not open the folder", window->workingSet().folder() == path);
-        ui::WorkingSet alone;
+        ui_core::WorkingSet alone;
         alone.setFolder(path);
         alone.setPatternText(edit->text());
         alone.refresh();
@@ -282,7 +282,7 @@ int runWindowJob(int argc, char* argv[]) {
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setFont(ui::frmMain::windowFont());
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     ui::WindowServices services;
     ui::frmMain window(volumes, services);
     QApplication::setWindowIcon(window.windowIcon());

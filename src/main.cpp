@@ -10,7 +10,7 @@
 
 namespace {
 
-using filarion::ui::CommandLine;
+using filarion::ui_core::CommandLine;
 
 QString version() {
     return QStringLiteral(FILARION_VERSION);
@@ -21,7 +21,7 @@ QString version() {
 int answerWithoutWindow(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     filarion::ui::installQtTranslations();
-    const CommandLine line = filarion::ui::parseCommandLine(QCoreApplication::arguments(), version());
+    const CommandLine line = filarion::ui_core::parseCommandLine(QCoreApplication::arguments(), version());
     const bool failed = line.action == CommandLine::Action::Fail;
     std::fputs(line.output.toLocal8Bit().constData(), failed ? stderr : stdout);
     return failed ? 1 : 0;
@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < argc; ++i) {
         arguments.push_back(QString::fromLocal8Bit(argv[i]));
     }
-    const CommandLine line = filarion::ui::parseCommandLine(arguments, version());
+    const CommandLine line = filarion::ui_core::parseCommandLine(arguments, version());
     if (line.action != CommandLine::Action::OpenWindow) {
         return answerWithoutWindow(argc, argv);
     }
@@ -57,7 +57,7 @@ int main(int argc, char* argv[]) {
     // Ties the window to its desktop entry, which gives it its name and icon in the task bar (Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.filarion.Filarion"));
     QApplication::setFont(filarion::ui::frmMain::windowFont());
-    const filarion::ui::SystemVolumeSource volumes;
+    const filarion::ui_core::SystemVolumeSource volumes;
     filarion::ui::WindowServices services;
     filarion::ui::frmMain window(volumes, services);
     window.setWindowIcon(programIcon());

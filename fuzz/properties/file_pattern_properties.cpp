@@ -11,14 +11,14 @@
 namespace filarion::fuzz {
 
 using namespace Qt::StringLiterals;
-using ui::FilePattern;
+using ui_core::FilePattern;
 
 namespace {
 
 // What the working set asks of a pattern for one name: the name folded once, then matched.
 bool matchesName(const FilePattern& pattern, QStringView name) {
     std::u16string folded;
-    ui::appendCaseFolded(name, folded);
+    ui_core::appendCaseFolded(name, folded);
     return pattern.matchesFolded(folded);
 }
 
@@ -97,7 +97,7 @@ QString checkFilePattern(const QString& pattern, const QString& name, unsigned l
         }
         const QString foldedPart = part.toString().toCaseFolded();
         const bool reference = referenceMatch(foldedPart, foldedName);
-        if (ui::wildcardMatch(foldedPart, foldedName) != reference) {
+        if (ui_core::wildcardMatch(foldedPart, foldedName) != reference) {
             return failure(u"wildcardMatch differs from the reference match"_s, foldedPart, foldedName);
         }
         const bool everything = foldedPart == u"*.*"_s;
@@ -118,7 +118,7 @@ QString checkFilePattern(const QString& pattern, const QString& name, unsigned l
     }
 
     std::u16string appended = u"x";
-    ui::appendCaseFolded(name, appended);
+    ui_core::appendCaseFolded(name, appended);
     if (QStringView(appended) != u"x"_s + foldedName) {
         return failure(u"appendCaseFolded differs from QString::toCaseFolded"_s, pattern, name);
     }

@@ -15,10 +15,10 @@ using namespace Qt::StringLiterals;
 FileListMenu::FileListMenu(QListView& list, QWidget& window, const std::function<void()>& preview,
                            const std::function<void()>& undo)
     : QObject(&window), m_list(list) {
-    auto* actPreview = new QAction(QString::fromUtf16(texts::kMenuPreview), &m_list);
+    auto* actPreview = new QAction(QString::fromUtf16(ui_core::texts::kMenuPreview), &m_list);
     actPreview->setObjectName(u"actPreview"_s);
     actPreview->setShortcut(QKeySequence(Qt::ALT | Qt::Key_P));
-    auto* actUndo = new QAction(QString::fromUtf16(texts::kMenuUndo), &m_list);
+    auto* actUndo = new QAction(QString::fromUtf16(ui_core::texts::kMenuUndo), &m_list);
     actUndo->setObjectName(u"actUndo"_s);
     actUndo->setShortcut(QKeySequence(Qt::ALT | Qt::Key_U));
     m_menu = new QMenu(&window);
@@ -29,7 +29,7 @@ FileListMenu::FileListMenu(QListView& list, QWidget& window, const std::function
     }
     connect(actPreview, &QAction::triggered, this, [preview] { preview(); });
     connect(actUndo, &QAction::triggered, this, [undo] { undo(); });
-    m_list.setToolTip(QString::fromUtf16(texts::kFileListTip));
+    m_list.setToolTip(QString::fromUtf16(ui_core::texts::kFileListTip));
     m_list.installEventFilter(this);
     m_list.viewport()->installEventFilter(this);
 }

@@ -41,7 +41,7 @@ std::optional<QString> droppedFolder(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() || !data->urls().constFirst().isLocalFile()) {
         return std::nullopt;
     }
-    return startFolderOf(data->urls().constFirst().toLocalFile());
+    return ui_core::startFolderOf(data->urls().constFirst().toLocalFile());
 }
 
 // The drop only shows the way: never a move, which would tell a file manager to remove what it dragged.

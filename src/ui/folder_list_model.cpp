@@ -34,7 +34,7 @@ bool FolderListModel::setFolder(const QString& folder) {
     if (error) {
         return false;
     }
-    sortNames(subfolders);
+    ui_core::sortNames(subfolders);
     beginResetModel();
     m_folder = clean;
     m_ancestors = ancestorsOf(clean);

@@ -26,15 +26,15 @@ constexpr TwipsRect kOptNo{60, 1920, 2175, 195};
 ListFrame::ListFrame(const TwipsScale& scale, QWidget* parent) : QGroupBox(parent) {
     setObjectName(u"frmBill"_s);
     m_labName = make<QLabel>(this, u"labName"_s);
-    m_labName->setText(QString::fromUtf16(texts::kLabName));
+    m_labName->setText(QString::fromUtf16(ui_core::texts::kLabName));
     placeCaption(m_labName, scale, layout::kLabName);
     m_txtName = make<QLineEdit>(this, u"txtName"_s);
     place(m_txtName, scale, layout::kTxtName);
     m_optPostfix = make<QRadioButton>(this, u"optPostfix"_s);
-    m_optPostfix->setText(QString::fromUtf16(texts::kOptPostfix));
+    m_optPostfix->setText(QString::fromUtf16(ui_core::texts::kOptPostfix));
     placeCaption(m_optPostfix, scale, layout::kOptPostfix);
     m_optNo = make<QRadioButton>(this, u"optNo"_s);
-    m_optNo->setText(QString::fromUtf16(texts::kOptNo));
+    m_optNo->setText(QString::fromUtf16(ui_core::texts::kOptNo));
     placeCaption(m_optNo, scale, layout::kOptNo);
     m_optPostfix->setChecked(true);
     // The frame and its label hold their places but never take the focus.
@@ -44,7 +44,7 @@ ListFrame::ListFrame(const TwipsScale& scale, QWidget* parent) : QGroupBox(paren
     focusOnlyWhenSet(m_optNo);
 }
 
-void ListFrame::readInto(CommandInputs& inputs) const {
+void ListFrame::readInto(ui_core::CommandInputs& inputs) const {
     inputs.listName = m_txtName->text();
     inputs.nameForm = m_optNo->isChecked() ? listing::NameForm::WithoutExtension : listing::NameForm::WithExtension;
 }
@@ -54,8 +54,8 @@ void ListFrame::focusName() {
 }
 
 void ListFrame::setAccessibleNames() {
-    setAccessibleName(QString::fromUtf16(texts::kNameListFrame));
-    m_txtName->setAccessibleName(QString::fromUtf16(texts::kNameListName));
+    setAccessibleName(QString::fromUtf16(ui_core::texts::kNameListFrame));
+    m_txtName->setAccessibleName(QString::fromUtf16(ui_core::texts::kNameListName));
 }
 
 } // namespace filarion::ui

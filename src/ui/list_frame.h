@@ -20,7 +20,7 @@ public:
     ListFrame(const TwipsScale& scale, QWidget* parent);
 
     // The list's name and name form, as the list export takes them.
-    void readInto(CommandInputs& inputs) const;
+    void readInto(ui_core::CommandInputs& inputs) const;
     // The focus goes into the name field.
     void focusName();
     // What a screen reader says for the frame and the name field; the rest is named by its caption.

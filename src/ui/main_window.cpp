@@ -71,7 +71,7 @@ constexpr qreal kHelpPoints = 9.75;
 
 // The help text as the box shows it: one line per line of the text, no empty line after the last.
 QString helpText() {
-    QString help = text(texts::kHelpText);
+    QString help = text(ui_core::texts::kHelpText);
     help.replace(u"\r\n"_s, u"\n"_s);
     help.chop(1);
     return help;
@@ -79,7 +79,7 @@ QString helpText() {
 
 } // namespace
 
-frmMain::frmMain(const VolumeSource& volumes, WindowServices& services, QWidget* parent)
+frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_scale(logicalDpiX(), logicalDpiY()), m_drives(volumes), m_services(services), m_commands(services) {
@@ -146,8 +146,8 @@ void frmMain::buildBrowser() {
 
 void frmMain::buildFunctions() {
     m_tabFunction = make<QTabWidget>(this, u"TabFunction"_s);
-    m_tabFunction->addTab(new QWidget, text(texts::kTabRename));
-    m_tabFunction->addTab(new QWidget, text(texts::kTabList));
+    m_tabFunction->addTab(new QWidget, text(ui_core::texts::kTabRename));
+    m_tabFunction->addTab(new QWidget, text(ui_core::texts::kTabList));
     // A click on a tab takes the focus, so that the focus never stays in the frame that the switch hides.
     m_tabFunction->tabBar()->setFocusPolicy(Qt::StrongFocus);
     place(m_tabFunction, layout::kTabFunction);
@@ -161,10 +161,10 @@ void frmMain::buildFunctions() {
     }
 
     m_cmdTrim = make<QPushButton>(this, u"cmdTrim"_s);
-    m_cmdTrim->setText(text(texts::kCaptionRename));
+    m_cmdTrim->setText(text(ui_core::texts::kCaptionRename));
     place(m_cmdTrim, layout::kCmdTrim);
     m_cmdExit = make<QPushButton>(this, u"cmdExit"_s);
-    m_cmdExit->setText(text(texts::kCaptionExit));
+    m_cmdExit->setText(text(ui_core::texts::kCaptionExit));
     place(m_cmdExit, layout::kCmdExit);
     for (QPushButton* button : {m_cmdTrim, m_cmdExit}) {
         button->setAutoDefault(false);
@@ -228,7 +228,7 @@ void frmMain::Form_Load() {
     if (!programDrive.isEmpty()) {
         m_driTrim->setCurrentIndex(m_driTrim->findData(programDrive));
     }
-    setWindowTitle(text(texts::kAppTitle));
+    setWindowTitle(text(ui_core::texts::kAppTitle));
     comPostfix_Change(m_comPostfix->currentText());
     setFixedSize(m_scale.rect(layout::kClient).size());
     place(m_tabFunction, layout::kTabFunction);
@@ -238,14 +238,14 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::startIn(const QString& given) {
-    const std::optional<QString> folder = startFolderOf(given);
+    const std::optional<QString> folder = ui_core::startFolderOf(given);
     if (!folder || !m_dirTrim->setPath(*folder)) {
-        m_services.showMessage(text(texts::kStartFolderFailed).arg(given));
+        m_services.showMessage(text(ui_core::texts::kStartFolderFailed).arg(given));
     }
 }
 
 void frmMain::driTrim_Change() {
-    const DriveView view = m_drives.change(m_driTrim->currentData().toString(), m_dirTrim->path());
+    const ui_core::DriveView view = m_drives.change(m_driTrim->currentData().toString(), m_dirTrim->path());
     if (view.folder != m_dirTrim->path() && !m_dirTrim->setPath(view.folder)) {
         // Readable a moment ago, gone now: the drive list goes back to the folder that is still shown.
         selectDrive(m_drives.driveOf(m_dirTrim->path()));
@@ -288,9 +288,9 @@ void frmMain::TabFunction_Click() {
     m_frmRename->setVisible(renameTab);
     m_frmBill->setVisible(!renameTab);
     if (renameTab) {
-        m_cmdTrim->setText(text(texts::kCaptionRename));
+        m_cmdTrim->setText(text(ui_core::texts::kCaptionRename));
     } else {
-        m_cmdTrim->setText(text(texts::kCaptionList));
+        m_cmdTrim->setText(text(ui_core::texts::kCaptionList));
         m_frmBill->focusName();
     }
     m_tabFunction->lower();
@@ -304,8 +304,8 @@ void frmMain::cmdExit_Click() {
     close();
 }
 
-CommandInputs frmMain::commandInputs() const {
-    CommandInputs inputs;
+ui_core::CommandInputs frmMain::commandInputs() const {
+    ui_core::CommandInputs inputs;
     inputs.caption = m_cmdTrim->text();
     m_frmRename->readInto(inputs);
     m_frmBill->readInto(inputs);
@@ -348,25 +348,25 @@ void frmMain::closeEvent(QCloseEvent* event) {
 // and their drop-down lists and the pattern's text field are named.
 void frmMain::setAccessibleNames() {
     const std::pair<QWidget*, const char16_t*> names[] = {
-        {m_driTrim, texts::kNameDrives},
-        {m_driTrim->view(), texts::kNameDrives},
-        {m_dirTrim, texts::kNameFolders},
-        {m_filTrim, texts::kNameFiles},
-        {m_comPostfix, texts::kNamePattern},
-        {m_comPostfix->view(), texts::kNamePattern},
-        {m_comPostfix->lineEdit(), texts::kNamePattern},
-        {m_tabFunction, texts::kNameFunctions},
-        {m_txtHelp, texts::kNameHelp},
-        {m_txtHelp->verticalScrollBar(), texts::kNameHelpScrollBar},
-        {m_proCourse, texts::kNameProgress},
+        {m_driTrim, ui_core::texts::kNameDrives},
+        {m_driTrim->view(), ui_core::texts::kNameDrives},
+        {m_dirTrim, ui_core::texts::kNameFolders},
+        {m_filTrim, ui_core::texts::kNameFiles},
+        {m_comPostfix, ui_core::texts::kNamePattern},
+        {m_comPostfix->view(), ui_core::texts::kNamePattern},
+        {m_comPostfix->lineEdit(), ui_core::texts::kNamePattern},
+        {m_tabFunction, ui_core::texts::kNameFunctions},
+        {m_txtHelp, ui_core::texts::kNameHelp},
+        {m_txtHelp->verticalScrollBar(), ui_core::texts::kNameHelpScrollBar},
+        {m_proCourse, ui_core::texts::kNameProgress},
     };
     for (const auto& [control, name] : names) {
         control->setAccessibleName(text(name));
     }
     m_frmRename->setAccessibleNames();
     m_frmBill->setAccessibleNames();
-    m_driTrim->setAccessibleDescription(text(texts::kNameDrives));
-    m_comPostfix->setAccessibleDescription(text(texts::kNamePattern));
+    m_driTrim->setAccessibleDescription(text(ui_core::texts::kNameDrives));
+    m_comPostfix->setAccessibleDescription(text(ui_core::texts::kNamePattern));
     const auto nameByCaption = [](QPushButton* button) {
         QString caption = button->text();
         const qsizetype key = caption.lastIndexOf(u'&');

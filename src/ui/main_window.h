@@ -35,10 +35,10 @@ class frmMain : public QWidget {
 public:
     // The drive list offers the volumes of `volumes`; the commands talk back through `services`, which the
     // window attaches its progress bar and file list to. Both must outlive the window.
-    frmMain(const VolumeSource& volumes, WindowServices& services, QWidget* parent = nullptr);
+    frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    const WorkingSet& workingSet() const { return m_set; }
+    const ui_core::WorkingSet& workingSet() const { return m_set; }
 
     // The folder given on the command line (a file: its folder), walked to as through the folder list. One
     // that is not there or cannot be read gets a message, and the window stays where it started.
@@ -67,18 +67,18 @@ private:
     void cmdExit_Click();
 
     // What the commands take from the controls, copied when a command starts.
-    CommandInputs commandInputs() const;
+    ui_core::CommandInputs commandInputs() const;
     void previewRename();
 
     void selectDrive(const QString& root);
     void setAccessibleNames();
 
     TwipsScale m_scale;
-    DriveHandling m_drives;
-    WorkingSet m_set;
-    FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
+    ui_core::DriveHandling m_drives;
+    ui_core::WorkingSet m_set;
+    ui_core::FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
     WindowServices& m_services;
-    WindowCommands m_commands;
+    ui_core::WindowCommands m_commands;
 
     QComboBox* m_driTrim = nullptr;
     FolderList* m_dirTrim = nullptr;

@@ -14,10 +14,10 @@ PatternBox::PatternBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     // Every typed character is a pattern of its own; completing it would skip the texts in between.
     setCompleter(nullptr);
-    for (const char16_t* item : texts::kPatternItems) {
+    for (const char16_t* item : ui_core::texts::kPatternItems) {
         addItem(QString::fromUtf16(item));
     }
-    setCurrentIndex(findText(QString::fromUtf16(texts::kStartPattern)));
+    setCurrentIndex(findText(QString::fromUtf16(ui_core::texts::kStartPattern)));
     connect(this, &QComboBox::editTextChanged, this, [this](const QString& text) {
         if (!m_choosingFromList) {
             emit textChangedHere(text);

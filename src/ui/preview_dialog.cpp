@@ -49,19 +49,19 @@ QRect PreviewDialog::screenGeometryFor(const QWidget* parent) {
 QString previewResultText(PreviewResult result) {
     switch (result) {
     case PreviewResult::Renamed:
-        return QString::fromUtf16(texts::kResultRenamed);
+        return QString::fromUtf16(ui_core::texts::kResultRenamed);
     case PreviewResult::Unchanged:
-        return QString::fromUtf16(texts::kResultUnchanged);
+        return QString::fromUtf16(ui_core::texts::kResultUnchanged);
     case PreviewResult::SameName:
-        return QString::fromUtf16(texts::kResultSameName);
+        return QString::fromUtf16(ui_core::texts::kResultSameName);
     case PreviewResult::Skipped:
-        return QString::fromUtf16(texts::kResultSkipped);
+        return QString::fromUtf16(ui_core::texts::kResultSkipped);
     case PreviewResult::NameTaken:
-        return QString::fromUtf16(texts::kResultNameTaken);
+        return QString::fromUtf16(ui_core::texts::kResultNameTaken);
     case PreviewResult::EmptyName:
-        return QString::fromUtf16(texts::kResultEmptyName);
+        return QString::fromUtf16(ui_core::texts::kResultEmptyName);
     case PreviewResult::Refused:
-        return QString::fromUtf16(texts::kResultRefused);
+        return QString::fromUtf16(ui_core::texts::kResultRefused);
     }
     return {};
 }
@@ -114,11 +114,11 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
     }
     switch (section) {
     case OldNameColumn:
-        return QString::fromUtf16(texts::kPreviewOldName);
+        return QString::fromUtf16(ui_core::texts::kPreviewOldName);
     case NewNameColumn:
-        return QString::fromUtf16(texts::kPreviewNewName);
+        return QString::fromUtf16(ui_core::texts::kPreviewNewName);
     case ResultColumn:
-        return QString::fromUtf16(texts::kPreviewResult);
+        return QString::fromUtf16(ui_core::texts::kPreviewResult);
     default:
         return {};
     }
@@ -168,13 +168,17 @@ QString PreviewTableModel::countLine() const {
         skipped += row.result == PreviewResult::Skipped ? 1 : 0;
     }
     const auto all = static_cast<qsizetype>(m_preview.rows.size());
-    return QString::fromUtf16(texts::kPreviewCount).arg(all).arg(renamed).arg(all - renamed - skipped).arg(skipped);
+    return QString::fromUtf16(ui_core::texts::kPreviewCount)
+        .arg(all)
+        .arg(renamed)
+        .arg(all - renamed - skipped)
+        .arg(skipped);
 }
 
 PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
     : QDialog(parent), m_model(std::move(preview)) {
     setObjectName(QStringLiteral("dlgPreview"));
-    setWindowTitle(QString::fromUtf16(texts::kPreviewCaption));
+    setWindowTitle(QString::fromUtf16(ui_core::texts::kPreviewCaption));
     setSizeGripEnabled(true);
 
     m_count = new QLabel(m_model.countLine(), this);
@@ -210,9 +214,9 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
     const QRect screen = screenGeometryFor(parent);
     const int nameWidth = std::min(cellWidth(m_model.longestNames()), screen.width() / 3);
 
-    m_confirm = new QPushButton(QString::fromUtf16(texts::kPreviewConfirm), this);
+    m_confirm = new QPushButton(QString::fromUtf16(ui_core::texts::kPreviewConfirm), this);
     m_confirm->setObjectName(QStringLiteral("cmdPreviewConfirm"));
-    m_close = new QPushButton(QString::fromUtf16(texts::kPreviewClose), this);
+    m_close = new QPushButton(QString::fromUtf16(ui_core::texts::kPreviewClose), this);
     m_close->setObjectName(QStringLiteral("cmdPreviewClose"));
     // Enter closes: a run starts only from its own button.
     m_confirm->setAutoDefault(false);

@@ -54,17 +54,17 @@ RenameFrame::RenameFrame(const TwipsScale& scale, QWidget* parent) : QGroupBox(p
         placeCaption(shown, scale, twips);
         return shown;
     };
-    m_optReplace = option(u"optReplace"_s, texts::kOptReplace, layout::kOptReplace);
+    m_optReplace = option(u"optReplace"_s, ui_core::texts::kOptReplace, layout::kOptReplace);
     m_txtReplaceS = field(u"txtReplaceS"_s, layout::kTxtReplaceS);
     m_txtReplaceT = field(u"txtReplaceT"_s, layout::kTxtReplaceT);
-    m_optPrefix = option(u"optPrefix"_s, texts::kOptPrefix, layout::kOptPrefix);
+    m_optPrefix = option(u"optPrefix"_s, ui_core::texts::kOptPrefix, layout::kOptPrefix);
     m_txtPrefix = field(u"txtPrefix"_s, layout::kTxtPrefix);
-    m_optFill = option(u"optFill"_s, texts::kOptFill, layout::kOptFill);
+    m_optFill = option(u"optFill"_s, ui_core::texts::kOptFill, layout::kOptFill);
     m_txtFill = field(u"txtFill"_s, layout::kTxtFill);
-    m_optInsert = option(u"optInsert"_s, texts::kOptInsert, layout::kOptInsert);
-    m_lblPosition = label(u"lblPosition"_s, texts::kLblPosition, layout::kLblPosition);
+    m_optInsert = option(u"optInsert"_s, ui_core::texts::kOptInsert, layout::kOptInsert);
+    m_lblPosition = label(u"lblPosition"_s, ui_core::texts::kLblPosition, layout::kLblPosition);
     m_txtPosition = field(u"txtPosition"_s, layout::kTxtPosition);
-    m_lblInsert = label(u"lblInsert"_s, texts::kLblInsert, layout::kLblInsert);
+    m_lblInsert = label(u"lblInsert"_s, ui_core::texts::kLblInsert, layout::kLblInsert);
     m_txtInsert = field(u"txtInsert"_s, layout::kTxtInsert);
     // The insert row is tight: a caption wider than its place would run under the text box, so it is
     // centred between the two boxes instead.
@@ -89,7 +89,7 @@ RenameFrame::RenameFrame(const TwipsScale& scale, QWidget* parent) : QGroupBox(p
     }
 }
 
-void RenameFrame::readInto(CommandInputs& inputs) const {
+void RenameFrame::readInto(ui_core::CommandInputs& inputs) const {
     inputs.method = m_coupling.method();
     inputs.findText = m_txtReplaceS->text();
     inputs.replaceText = m_txtReplaceT->text();
@@ -103,12 +103,12 @@ void RenameFrame::selectMethod(engine::RenameMethod method) {
     showMethod(m_coupling.selectOption(method));
 }
 
-void RenameFrame::enterMethodField(MethodField field) {
+void RenameFrame::enterMethodField(ui_core::MethodField field) {
     showMethod(m_coupling.enterField(field));
 }
 
 // Shows the coupling's method in the option group and moves the focus where the coupling sends it.
-void RenameFrame::showMethod(std::optional<MethodField> focusTarget) {
+void RenameFrame::showMethod(std::optional<ui_core::MethodField> focusTarget) {
     // Setting the option raises its click handler, which finds the coupling's method already selected.
     optionOf(m_coupling.method())->setChecked(true);
     if (focusTarget) {
@@ -130,19 +130,19 @@ QRadioButton* RenameFrame::optionOf(engine::RenameMethod method) const {
     return m_optReplace;
 }
 
-QLineEdit* RenameFrame::fieldOf(MethodField field) const {
+QLineEdit* RenameFrame::fieldOf(ui_core::MethodField field) const {
     switch (field) {
-    case MethodField::ReplaceS:
+    case ui_core::MethodField::ReplaceS:
         return m_txtReplaceS;
-    case MethodField::ReplaceT:
+    case ui_core::MethodField::ReplaceT:
         return m_txtReplaceT;
-    case MethodField::Prefix:
+    case ui_core::MethodField::Prefix:
         return m_txtPrefix;
-    case MethodField::Fill:
+    case ui_core::MethodField::Fill:
         return m_txtFill;
-    case MethodField::Insert:
+    case ui_core::MethodField::Insert:
         return m_txtInsert;
-    case MethodField::Position:
+    case ui_core::MethodField::Position:
         return m_txtPosition;
     }
     return m_txtReplaceS;
@@ -150,9 +150,10 @@ QLineEdit* RenameFrame::fieldOf(MethodField field) const {
 
 void RenameFrame::setAccessibleNames() {
     const std::pair<QWidget*, const char16_t*> names[] = {
-        {this, texts::kNameRenameFrame},   {m_txtReplaceS, texts::kNameReplaceS}, {m_txtReplaceT, texts::kNameReplaceT},
-        {m_txtPrefix, texts::kNamePrefix}, {m_txtFill, texts::kNameFill},         {m_txtPosition, texts::kNamePosition},
-        {m_txtInsert, texts::kNameInsert},
+        {this, ui_core::texts::kNameRenameFrame},       {m_txtReplaceS, ui_core::texts::kNameReplaceS},
+        {m_txtReplaceT, ui_core::texts::kNameReplaceT}, {m_txtPrefix, ui_core::texts::kNamePrefix},
+        {m_txtFill, ui_core::texts::kNameFill},         {m_txtPosition, ui_core::texts::kNamePosition},
+        {m_txtInsert, ui_core::texts::kNameInsert},
     };
     for (const auto& [control, name] : names) {
         control->setAccessibleName(QString::fromUtf16(name));
@@ -164,8 +165,9 @@ bool RenameFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            for (const MethodField field : {MethodField::ReplaceS, MethodField::ReplaceT, MethodField::Prefix,
-                                            MethodField::Fill, MethodField::Insert, MethodField::Position}) {
+            for (const ui_core::MethodField field :
+                 {ui_core::MethodField::ReplaceS, ui_core::MethodField::ReplaceT, ui_core::MethodField::Prefix,
+                  ui_core::MethodField::Fill, ui_core::MethodField::Insert, ui_core::MethodField::Position}) {
                 if (watched == fieldOf(field)) {
                     enterMethodField(field);
                     break;

@@ -25,10 +25,10 @@ public:
     RenameFrame(const TwipsScale& scale, QWidget* parent);
 
     // The selected method and the six field texts, as a command takes them.
-    void readInto(CommandInputs& inputs) const;
+    void readInto(ui_core::CommandInputs& inputs) const;
 
     QRadioButton* optionOf(engine::RenameMethod method) const;
-    QLineEdit* fieldOf(MethodField field) const;
+    QLineEdit* fieldOf(ui_core::MethodField field) const;
     QLabel* positionLabel() const { return m_lblPosition; }
     QLabel* insertLabel() const { return m_lblInsert; }
 
@@ -41,10 +41,10 @@ protected:
 
 private:
     void selectMethod(engine::RenameMethod method);
-    void enterMethodField(MethodField field);
-    void showMethod(std::optional<MethodField> focusTarget);
+    void enterMethodField(ui_core::MethodField field);
+    void showMethod(std::optional<ui_core::MethodField> focusTarget);
 
-    MethodCoupling m_coupling;
+    ui_core::MethodCoupling m_coupling;
     QRadioButton* m_optReplace = nullptr;
     QRadioButton* m_optPrefix = nullptr;
     QRadioButton* m_optFill = nullptr;

@@ -16,7 +16,7 @@ namespace {
 // wait pointer of a running command it shows the normal pointer.
 int runBox(QWidget* window, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons,
            QMessageBox::StandardButton defaultButton) {
-    QMessageBox box(icon, QString::fromUtf16(texts::kAppTitle), text, buttons);
+    QMessageBox box(icon, QString::fromUtf16(ui_core::texts::kAppTitle), text, buttons);
     box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(defaultButton);
     box.setEscapeButton(defaultButton);

@@ -2,7 +2,7 @@
 
 #include "ui_core/texts.h"
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 Command commandForCaption(QStringView caption) {
     if (caption.compare(QStringView(texts::kCaptionRename), Qt::CaseInsensitive) == 0) {
@@ -14,4 +14,4 @@ Command commandForCaption(QStringView caption) {
     return Command::None;
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

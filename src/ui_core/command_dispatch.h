@@ -3,7 +3,7 @@
 #include <QStringView>
 #include <cstdint>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 enum class Command : std::uint8_t { None, Rename, List };
 
@@ -11,4 +11,4 @@ enum class Command : std::uint8_t { None, Rename, List };
 // the rename run for "确认改名&N", the list export for "生成清单&C".
 Command commandForCaption(QStringView caption);
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

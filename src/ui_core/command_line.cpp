@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::optional<QString> startFolderOf(const QString& given) {
     return std::nullopt;
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // What the program's command line asks for: `filarion [-h|--help] [--version] [FOLDER]`.
 struct CommandLine {
@@ -26,4 +26,4 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
 // would show them. Nothing when no entry of that name exists.
 std::optional<QString> startFolderOf(const QString& given);
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

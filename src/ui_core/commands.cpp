@@ -5,7 +5,7 @@
 #include "ui_core/command_dispatch.h"
 #include "ui_core/texts.h"
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 engine::RenameRequest renameRequestOf(const CommandInputs& inputs) {
     engine::RenameRequest request;
@@ -71,4 +71,4 @@ void WindowCommands::undoLastRun(const CommandInputs& inputs) {
     engine::undoLastRun(inputs.folder, m_services, m_environment);
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

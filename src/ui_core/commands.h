@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <functional>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // What the window copies out of its controls when a command starts. Nothing later reads a widget.
 struct CommandInputs {
@@ -59,4 +59,4 @@ private:
     engine::RunEnvironment m_environment;
 };
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

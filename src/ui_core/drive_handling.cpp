@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 DriveHandling::DriveHandling(const VolumeSource& source) : m_source(source), m_volumes(source.volumes()) {}
 
@@ -31,4 +31,4 @@ DriveView DriveHandling::change(const QString& chosen, const QString& shown) con
     return view;
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // What the drive list and the folder list show.
 struct DriveView {
@@ -37,4 +37,4 @@ private:
     std::vector<platform::Volume> m_volumes;
 };
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

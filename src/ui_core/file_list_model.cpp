@@ -1,6 +1,6 @@
 #include "ui_core/file_list_model.h"
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 void FileListModel::refresh() {
     beginResetModel();
@@ -20,4 +20,4 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     return m_set.nameAt(index.row()); // a string of the row only when it is drawn
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -4,7 +4,7 @@
 
 #include <QAbstractListModel>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // The file list filTrim's rows: the names of the WorkingSet, read straight from it. No per-row object
 // exists, so a folder of 100,000 files costs one reset, not 100,000 items.
@@ -24,4 +24,4 @@ private:
     WorkingSet& m_set;
 };
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -2,7 +2,7 @@
 
 #include <QList>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 namespace {
 
@@ -88,4 +88,4 @@ bool wildcardMatch(QStringView pattern, QStringView name) {
     return p == pattern.size();
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

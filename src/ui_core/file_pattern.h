@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // A file-name pattern as typed in the pattern box: one or more wildcard patterns separated by ';'.
 // '*' matches any run of characters (an empty one too), '?' exactly one character, anything else
@@ -35,4 +35,4 @@ bool wildcardMatch(QStringView foldedPattern, QStringView foldedName);
 // string of its own for a text that is all ASCII.
 void appendCaseFolded(QStringView text, std::u16string& out);
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -1,6 +1,6 @@
 #include "ui_core/method_coupling.h"
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 using engine::RenameMethod;
 
@@ -42,4 +42,4 @@ std::optional<MethodField> MethodCoupling::selectOption(RenameMethod method) {
     return firstFieldOf(method);
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // The input fields of the rename methods.
 enum class MethodField : std::uint8_t { ReplaceS, ReplaceT, Prefix, Fill, Insert, Position };
@@ -35,4 +35,4 @@ private:
     engine::RenameMethod m_method = engine::RenameMethod::Replace;
 };
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -3,7 +3,7 @@
 // The main window's own texts: captions, items, messages and the help text, exactly as the user sees them.
 // An ampersand in a caption marks the access key that follows it.
 
-namespace filarion::ui::texts {
+namespace filarion::ui_core::texts {
 
 inline constexpr char16_t kAppTitle[] = u"Filarion";
 
@@ -112,4 +112,4 @@ inline constexpr char16_t kHelpText[] =
     u"  7.改名不可恢复；\r\n";
 // clang-format on
 
-} // namespace filarion::ui::texts
+} // namespace filarion::ui_core::texts

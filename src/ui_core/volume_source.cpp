@@ -1,6 +1,6 @@
 #include "ui_core/volume_source.h"
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 std::vector<platform::Volume> SystemVolumeSource::volumes() const {
     return platform::mountedVolumes();
@@ -10,4 +10,4 @@ bool SystemVolumeSource::isReadable(const QString& folder) const {
     return platform::isReadableFolder(folder);
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // Where the drive list gets its drives from, and whether a folder on them can be read.
 class VolumeSource {
@@ -23,4 +23,4 @@ public:
     bool isReadable(const QString& folder) const override;
 };
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 namespace {
 
@@ -208,4 +208,4 @@ std::error_code WorkingSet::refresh() {
     return {};
 }
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

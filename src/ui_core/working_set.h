@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <system_error>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 
 // The files of one folder that match the pattern, as the file list shows them: regular files and
 // links to regular files lying directly in the folder, hidden ones left out, ordered by name with
@@ -50,4 +50,4 @@ private:
 // Sorts names as the file list orders them.
 void sortNames(QStringList& names);
 
-} // namespace filarion::ui
+} // namespace filarion::ui_core

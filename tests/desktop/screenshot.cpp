@@ -51,7 +51,7 @@ int main(int argc, char* argv[]) {
     // As the program sets itself up: Qt's Chinese texts and the window's font for every window.
     filarion::ui::installQtTranslations();
     QApplication::setFont(filarion::ui::frmMain::windowFont());
-    const filarion::ui::SystemVolumeSource volumes;
+    const filarion::ui_core::SystemVolumeSource volumes;
     filarion::ui::WindowServices services;
     filarion::ui::frmMain window(volumes, services);
     window.show();

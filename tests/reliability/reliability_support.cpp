@@ -18,7 +18,7 @@
 namespace filarion::test {
 
 QStringList readWorkingSet(const QString& folder, const QString& pattern) {
-    ui::WorkingSet set;
+    ui_core::WorkingSet set;
     set.setFolder(folder);
     set.setPatternText(pattern);
     (void)set.refresh();

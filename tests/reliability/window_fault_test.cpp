@@ -89,7 +89,7 @@ void WindowFaultTest::faultEndsWithTheWindowRestored() {
         parent.makeFolder(u"work/清单.txt"_s);
     }
 
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     QVERIFY(control<ui::FolderList>(*window, u"dirTrim"_s)->setPath(work));

@@ -10,7 +10,7 @@ namespace filarion::test {
 
 // A drive list made up by a test: the volumes it names, real folders or not. A folder is readable when it
 // can really be read and is not named in `unreadable` (a drive that is there but not ready).
-class ListedVolumes : public ui::VolumeSource {
+class ListedVolumes : public ui_core::VolumeSource {
 public:
     std::vector<platform::Volume> list;
     QStringList unreadable;

@@ -77,7 +77,7 @@ void StartFolderTest::goesToTheFolderOrStaysWhereItStarted() {
     BoxAnswerer boxes(window.get());
     const WithoutPermissionOverride asUser;
     if (way == u"argument") {
-        window->startIn(*ui::parseCommandLine({u"filarion"_s, given}, u"3.00"_s).folder);
+        window->startIn(*ui_core::parseCommandLine({u"filarion"_s, given}, u"3.00"_s).folder);
     } else {
         QWidget* target = control<QAbstractItemView>(*window, way)->viewport();
         QMimeData data;

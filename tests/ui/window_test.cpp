@@ -145,7 +145,7 @@ void WindowTest::startUpShowsRenameTabWithReplaceMethodAndJpgPattern() {
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     QVERIFY(QDir::setCurrent(folder.path()));
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
 
@@ -174,7 +174,7 @@ void WindowTest::startUpShowsRenameTabWithReplaceMethodAndJpgPattern() {
 }
 
 void WindowTest::windowKeepsItsSize() {
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     // The client area is 7455 x 5010 twips at the screen's dpi, and nothing the window is asked to do
@@ -193,7 +193,7 @@ void WindowTest::windowKeepsItsSize() {
 }
 
 void WindowTest::controlsLieInReadingOrderWithoutOverlap() {
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     const auto box = [&](const QString& name) {
@@ -266,7 +266,7 @@ void WindowTest::controlsLieInReadingOrderWithoutOverlap() {
 }
 
 void WindowTest::helpTextIsCompleteAndReadOnly() {
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     auto* help = control<QPlainTextEdit>(*window, u"txtHelp"_s);
@@ -336,7 +336,7 @@ void WindowTest::startUpOpensProgramDrivesCurrentFolder() {
 }
 
 void WindowTest::tabSwitchShowsOneFrameAndKeepsInputs() {
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     clickOn(control<QLineEdit>(*window, u"txtReplaceS"_s));
@@ -402,7 +402,7 @@ void WindowTest::enteringFieldOrClickingOptionCouplesThem() {
     QFETCH(QString, entered);
     QFETCH(QString, option);
     QFETCH(QString, focus);
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     clickOn(control<QWidget>(*window, selected));
@@ -413,7 +413,7 @@ void WindowTest::enteringFieldOrClickingOptionCouplesThem() {
 }
 
 void WindowTest::tabbingThroughRenameFieldsSelectsEachMethod() {
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     clickOn(control<QRadioButton>(*window, u"optPrefix"_s));
@@ -446,7 +446,7 @@ void WindowTest::focusOrderFollowsLayout_data() {
 void WindowTest::focusOrderFollowsLayout() {
     QFETCH(int, tab);
     QFETCH(QStringList, order);
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     control<QTabWidget>(*window, u"TabFunction"_s)->setCurrentIndex(tab);
@@ -542,7 +542,7 @@ void WindowTest::folderListOpensOnDoubleClickAndEnter() {
     folder.makeFolder(u".hidden"_s);
     folder.touch(u"top.JPG"_s);
     folder.touch(u"sub/inner.JPG"_s);
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     auto* folders = control<ui::FolderList>(*window, u"dirTrim"_s);
@@ -601,7 +601,7 @@ void WindowTest::listModelsKeepTheirContractsAndHoldNoObjectPerFile() {
         }
         ::close(dir);
     }
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     auto* files = control<QListView>(*window, u"filTrim"_s);
@@ -702,7 +702,7 @@ void WindowTest::unreadableDriveFallsBackSilently() {
 }
 
 void WindowTest::exitButtonClosesWindow() {
-    const ui::SystemVolumeSource volumes;
+    const ui_core::SystemVolumeSource volumes;
     const auto window = openWindow(volumes);
     QVERIFY(window);
     QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);

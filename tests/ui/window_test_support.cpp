@@ -55,12 +55,12 @@ struct OwnServices {
 };
 class WindowWithServices : private OwnServices, public ui::frmMain {
 public:
-    explicit WindowWithServices(const ui::VolumeSource& volumes) : frmMain(volumes, services) {}
+    explicit WindowWithServices(const ui_core::VolumeSource& volumes) : frmMain(volumes, services) {}
 };
 
 } // namespace
 
-std::unique_ptr<ui::frmMain> openWindow(const ui::VolumeSource& volumes) {
+std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes) {
     std::unique_ptr<ui::frmMain> window = std::make_unique<WindowWithServices>(volumes);
     window->show();
     window->activateWindow();
@@ -71,7 +71,7 @@ std::unique_ptr<ui::frmMain> openWindow(const ui::VolumeSource& volumes) {
 }
 
 std::unique_ptr<ui::frmMain> openWindowIn(const QString& folder) {
-    static const ui::SystemVolumeSource volumes;
+    static const ui_core::SystemVolumeSource volumes;
     auto window = openWindow(volumes);
     if (window == nullptr || !control<ui::FolderList>(*window, QStringLiteral("dirTrim"))->setPath(folder)) {
         return nullptr;

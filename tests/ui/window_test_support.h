@@ -48,7 +48,7 @@ private:
 };
 
 // The main window on the system's volumes or on a test's, shown and active, so that focus events flow.
-std::unique_ptr<ui::frmMain> openWindow(const ui::VolumeSource& volumes);
+std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes);
 
 // The main window on the system's volumes, shown and active, its folder list set to the folder; nothing when
 // either fails.

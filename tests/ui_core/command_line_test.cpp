@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 // The program itself, where no display can be reached: a window would need one and abort.
 TEST(CommandLine, ProgramAnswersWithoutDisplayAndFailsOnWhatItDoesNotKnow) {
     const auto text = [](const char16_t* literal) { return QString::fromUtf16(literal); };
-    using filarion::ui::texts::kCliFolderHelp, filarion::ui::texts::kCliOneFolderOnly;
+    using filarion::ui_core::texts::kCliFolderHelp, filarion::ui_core::texts::kCliOneFolderOnly;
     const std::tuple<QStringList, int, QString, QString> cases[] = {
         {{u"--help"_s}, 0, u"用法："_s, text(kCliFolderHelp)},
         {{u"-h"_s}, 0, u"用法："_s, u"--version"_s},

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 namespace {
 using namespace Qt::StringLiterals;
 
@@ -71,4 +71,4 @@ TEST(WindowCommands, EmptySetCaptionAndPreviewDecideWhatRuns) {
 }
 
 } // namespace
-} // namespace filarion::ui
+} // namespace filarion::ui_core

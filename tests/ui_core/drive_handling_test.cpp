@@ -5,7 +5,7 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 namespace {
 using namespace Qt::StringLiterals;
 
@@ -84,4 +84,4 @@ TEST_F(DriveHandlingTest, DriveOfFolderIsLongestOfferedRoot) {
 }
 
 } // namespace
-} // namespace filarion::ui
+} // namespace filarion::ui_core

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 namespace {
 using engine::RenameMethod;
 
@@ -46,4 +46,4 @@ INSTANTIATE_TEST_SUITE_P(Table, CaptionTable,
                                            CaptionCase{u"退出&X", Command::None}, CaptionCase{u"", Command::None}));
 
 } // namespace
-} // namespace filarion::ui
+} // namespace filarion::ui_core

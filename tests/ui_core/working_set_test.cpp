@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace filarion::ui {
+namespace filarion::ui_core {
 namespace {
 using namespace Qt::StringLiterals;
 
@@ -283,4 +283,4 @@ TEST(NameStoreTest, ServesTheNamesTheFolderReadGivesOnExt4AndExfat) {
 }
 
 } // namespace
-} // namespace filarion::ui
+} // namespace filarion::ui_core
