@@ -35,11 +35,13 @@ RenameOutcome NoReplaceRenamer::rename(const QString& oldName, const QString& ne
     if (!m_folder.isOpen()) {
         return {RenameResult::Failed, std::make_error_code(std::errc::bad_file_descriptor)};
     }
-    QByteArray from;
-    QByteArray to;
-    if (!encodeEntryName(oldName, from) || !encodeEntryName(newName, to)) {
+    const std::optional<QByteArray> encodedFrom = encodeEntryName(oldName);
+    const std::optional<QByteArray> encodedTo = encodeEntryName(newName);
+    if (!encodedFrom || !encodedTo) {
         return {RenameResult::Failed, std::make_error_code(std::errc::illegal_byte_sequence)};
     }
+    const QByteArray& from = *encodedFrom;
+    const QByteArray& to = *encodedTo;
     const int fd = m_folder.descriptor();
     if (!m_noReplaceRefused) {
         if (::renameat2(fd, from.constData(), fd, to.constData(), RENAME_NOREPLACE) == 0) {

@@ -20,22 +20,22 @@ void FolderHandle::close() {
     m_fd.reset();
 }
 
-bool encodeEntryName(const QString& name, QByteArray& bytes) {
-    bytes = QFile::encodeName(name);
-    if (bytes.isEmpty() || bytes.contains('\0') || bytes.contains('/')) {
-        return false;
+std::optional<QByteArray> encodeEntryName(const QString& name) {
+    QByteArray bytes = QFile::encodeName(name);
+    if (bytes.isEmpty() || bytes.contains('\0') || bytes.contains('/') || QFile::decodeName(bytes) != name) {
+        return std::nullopt;
     }
-    return QFile::decodeName(bytes) == name;
+    return bytes;
 }
 
 bool HeldFile::open(const FolderHandle& folder, const QString& name) {
-    QByteArray bytes;
-    if (m_fd.isOpen() || !folder.isOpen() || !encodeEntryName(name, bytes)) {
+    const std::optional<QByteArray> bytes = encodeEntryName(name);
+    if (m_fd.isOpen() || !folder.isOpen() || !bytes) {
         return false;
     }
     // O_PATH with O_NOFOLLOW holds a link itself, which is then refused: nothing is opened for reading or
     // writing, and neither a FIFO nor a device is touched.
-    UniqueFd fd(::openat(folder.descriptor(), bytes.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd fd(::openat(folder.descriptor(), bytes->constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
     if (!fd.isOpen() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return false;
@@ -53,10 +53,10 @@ bool HeldFile::isAt(int folder, const char* name) const {
 }
 
 bool isRegularFileEntry(const FolderHandle& folder, const QString& name) {
-    QByteArray bytes;
+    const std::optional<QByteArray> bytes = encodeEntryName(name);
     struct stat st {};
-    return folder.isOpen() && encodeEntryName(name, bytes) &&
-           ::fstatat(folder.descriptor(), bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    return folder.isOpen() && bytes &&
+           ::fstatat(folder.descriptor(), bytes->constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace filarion::platform

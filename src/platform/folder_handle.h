@@ -2,7 +2,9 @@
 
 #include "platform/unique_fd.h"
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 #include <system_error>
 
 namespace filarion::platform {
@@ -24,7 +26,7 @@ private:
 // The bytes of a name as the file system stores it, or nothing when they would not name exactly this
 // name: a NUL, a separator, or a character the file-name encoding cannot hold (a split surrogate pair
 // would come back as U+FFFD).
-bool encodeEntryName(const QString& name, QByteArray& bytes);
+[[nodiscard]] std::optional<QByteArray> encodeEntryName(const QString& name);
 
 // A regular file of a held folder, held from the moment it was looked at: while it is held no other file can
 // take its identity, so "the entry is this very file" stays exact even when it is removed and another file

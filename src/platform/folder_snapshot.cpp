@@ -58,7 +58,9 @@ bool encodeName(const QString& name, QByteArray& bytes) {
     const char16_t* in = QStringView(name).utf16();
     for (qsizetype i = 0; i < size; ++i) {
         if (in[i] >= 0x80) {
-            return encodeEntryName(name, bytes);
+            std::optional<QByteArray> encoded = encodeEntryName(name);
+            bytes = encoded.value_or(QByteArray());
+            return encoded.has_value();
         }
         if (in[i] == u'\0' || in[i] == u'/') {
             return false;
@@ -305,10 +307,11 @@ void FolderSnapshot::addFile(const QString& name) {
 }
 
 bool isAppendable(const FolderHandle& folder, const QString& name) {
-    QByteArray bytes;
-    if (!folder.isOpen() || !encodeEntryName(name, bytes)) {
+    const std::optional<QByteArray> encoded = encodeEntryName(name);
+    if (!folder.isOpen() || !encoded) {
         return false;
     }
+    const QByteArray& bytes = *encoded;
     const int fd = folder.descriptor();
     struct stat st {};
     if (::fstatat(fd, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {

@@ -16,10 +16,11 @@ constexpr qsizetype kWindow = 256 * 1024;
 } // namespace
 
 std::error_code ReverseLineReader::open(const FolderHandle& folder, const QString& name) {
-    QByteArray bytes;
-    if (!folder.isOpen() || !encodeEntryName(name, bytes)) {
+    const std::optional<QByteArray> encoded = encodeEntryName(name);
+    if (!folder.isOpen() || !encoded) {
         return m_error = std::make_error_code(std::errc::invalid_argument);
     }
+    const QByteArray& bytes = *encoded;
     UniqueFd fd(::openat(folder.descriptor(), bytes.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (!fd.isOpen()) {
         return m_error = {errno, std::generic_category()};

@@ -186,10 +186,11 @@ QString temporaryNameFor(const QString& name, qsizetype nameBytes) {
 std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& name) {
     m_fd.reset();
     letWritesFailBeyondTheSizeLimit();
-    QByteArray bytes;
-    if (!folder.isOpen() || !encodeEntryName(name, bytes)) {
+    const std::optional<QByteArray> encoded = encodeEntryName(name);
+    if (!folder.isOpen() || !encoded) {
         return std::make_error_code(std::errc::invalid_argument);
     }
+    const QByteArray& bytes = *encoded;
     struct stat st {};
     if (const std::error_code error = checkRegularOrMissing(folder.descriptor(), bytes.constData(), st);
         error && error != std::errc::no_such_file_or_directory) {
@@ -256,9 +257,7 @@ std::error_code GbkAppendFile::close() {
 
 GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces)
     : m_folder(folder), m_name(name), m_replaces(replaces) {
-    if (!encodeEntryName(name, m_nameBytes)) {
-        m_nameBytes.clear();
-    }
+    m_nameBytes = encodeEntryName(name).value_or(QByteArray());
 }
 
 GbkSaveFile::~GbkSaveFile() {
@@ -282,8 +281,7 @@ std::error_code GbkSaveFile::open() {
         // A file system without unnamed files: a named temporary file beside the list from the start.
         for (int attempt = 0; attempt < 100 && !m_fd.isOpen(); ++attempt) {
             m_temporaryName = temporaryNameFor(m_name, m_nameBytes.size());
-            QByteArray bytes;
-            (void)encodeEntryName(m_temporaryName, bytes);
+            const QByteArray bytes = encodeEntryName(m_temporaryName).value_or(QByteArray());
             m_fd.reset(::openat(folder, bytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
             if (!m_fd.isOpen() && errno != EEXIST) {
                 break;
@@ -325,8 +323,7 @@ std::error_code GbkSaveFile::nameTheTemporaryFile() {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_fd.get());
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = temporaryNameFor(m_name, m_nameBytes.size());
-        QByteArray bytes;
-        (void)encodeEntryName(name, bytes);
+        const QByteArray bytes = encodeEntryName(name).value_or(QByteArray());
         int result = ::linkat(AT_FDCWD, self.constData(), m_folder.descriptor(), bytes.constData(), AT_SYMLINK_FOLLOW);
         if (result != 0 && errno == ENOENT) {
             // No /proc (a bare chroot): linking the descriptor itself needs a privilege that root has.
@@ -348,8 +345,7 @@ std::error_code GbkSaveFile::nameTheTemporaryFile() {
 // that cannot swap gets the same check just before a plain rename. Everywhere else the name must be free.
 std::error_code GbkSaveFile::putInPlace() {
     const int folder = m_folder.descriptor();
-    QByteArray temporary;
-    (void)encodeEntryName(m_temporaryName, temporary);
+    const QByteArray temporary = encodeEntryName(m_temporaryName).value_or(QByteArray());
     if (m_replaces != nullptr && m_replaces->isOpen()) {
         if (::renameat2(folder, temporary.constData(), folder, m_nameBytes.constData(), RENAME_EXCHANGE) == 0) {
             if (m_replaces->isAt(folder, temporary.constData())) {
@@ -419,8 +415,7 @@ std::error_code GbkSaveFile::commit() {
 void GbkSaveFile::discard() {
     m_fd.reset();
     if (!m_temporaryName.isEmpty() && m_folder.isOpen()) {
-        QByteArray bytes;
-        (void)encodeEntryName(m_temporaryName, bytes);
+        const QByteArray bytes = encodeEntryName(m_temporaryName).value_or(QByteArray());
         ::unlinkat(m_folder.descriptor(), bytes.constData(), 0);
         m_temporaryName.clear();
     }
