@@ -3,6 +3,7 @@
 #include "engine/rename_run.h"
 #include "engine/texts.h"
 #include "platform/folder_snapshot.h"
+#include "platform/gbk_text.h"
 
 namespace filarion::engine {
 
@@ -75,7 +76,8 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
     const QString logName = QString::fromUtf16(texts::kLogFileName);
     platform::FolderHandle folder;
     platform::FolderSnapshot snapshot;
-    if (folder.open(request.Folder) || !platform::isAppendable(folder, logName) || snapshot.take(folder)) {
+    if (folder.open(request.Folder) || !platform::GbkAppendFile::isAppendable(folder, logName) ||
+        snapshot.take(folder)) {
         return QString::fromUtf16(texts::kLogNotWritable);
     }
     snapshot.addFile(logName);

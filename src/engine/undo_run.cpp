@@ -199,7 +199,7 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
         services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
         return;
     }
-    if (!platform::isAppendable(folder, logName)) {
+    if (!platform::GbkAppendFile::isAppendable(folder, logName)) {
         services.showMessage(logMessage);
         return;
     }

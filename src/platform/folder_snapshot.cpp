@@ -306,18 +306,4 @@ void FolderSnapshot::addFile(const QString& name) {
     }
 }
 
-bool isAppendable(const FolderHandle& folder, const QString& name) {
-    const std::optional<QByteArray> encoded = encodeEntryName(name);
-    if (!folder.isOpen() || !encoded) {
-        return false;
-    }
-    const QByteArray& bytes = *encoded;
-    const int fd = folder.descriptor();
-    struct stat st {};
-    if (::fstatat(fd, bytes.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        return S_ISREG(st.st_mode) && ::faccessat(fd, bytes.constData(), W_OK, AT_EACCESS) == 0;
-    }
-    return errno == ENOENT && ::faccessat(fd, ".", W_OK, AT_EACCESS) == 0;
-}
-
 } // namespace filarion::platform

@@ -114,9 +114,4 @@ private:
     UniqueFd m_folder; // the held folder, for looking up long names
 };
 
-// True when a command could append to the file of that name in the held folder as GbkAppendFile opens it:
-// an entry of that name is a regular file (no link) that may be written, or there is none and the folder
-// may be written. Looks without opening or creating anything.
-bool isAppendable(const FolderHandle& folder, const QString& name);
-
 } // namespace filarion::platform

@@ -183,6 +183,20 @@ QString temporaryNameFor(const QString& name, qsizetype nameBytes) {
 
 } // namespace
 
+bool GbkAppendFile::isAppendable(const FolderHandle& folder, const QString& name) {
+    const std::optional<QByteArray> bytes = encodeEntryName(name);
+    if (!folder.isOpen() || !bytes) {
+        return false;
+    }
+    const int fd = folder.descriptor();
+    struct stat st {};
+    const std::error_code error = checkRegularOrMissing(fd, bytes->constData(), st);
+    if (!error) {
+        return ::faccessat(fd, bytes->constData(), W_OK, AT_EACCESS) == 0;
+    }
+    return error == std::errc::no_such_file_or_directory && ::faccessat(fd, ".", W_OK, AT_EACCESS) == 0;
+}
+
 std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& name) {
     m_fd.reset();
     letWritesFailBeyondTheSizeLimit();

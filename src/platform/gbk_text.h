@@ -43,6 +43,11 @@ private:
 // the program.
 class GbkAppendFile {
 public:
+    // True when open() would take the file of that name in the held folder: an entry of that name is a
+    // regular file (no link) that may be written, or there is none and the folder may be written. Looks
+    // without opening or creating anything.
+    [[nodiscard]] static bool isAppendable(const FolderHandle& folder, const QString& name);
+
     [[nodiscard]] std::error_code open(const FolderHandle& folder, const QString& name);
     [[nodiscard]] std::error_code writeLine(QStringView line);
     // Cuts the line that the last writeLine wrote off again. Refused (and nothing cut) when the file no
