@@ -8,8 +8,6 @@
 #include "platform/gbk_read.h"
 #include "platform/gbk_text.h"
 
-#include <QStringDecoder>
-#include <algorithm>
 #include <vector>
 
 namespace filarion::engine {

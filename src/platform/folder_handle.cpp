@@ -52,11 +52,4 @@ bool HeldFile::isAt(int folder, const char* name) const {
            held.st_ino == there.st_ino;
 }
 
-bool isRegularFileEntry(const FolderHandle& folder, const QString& name) {
-    const std::optional<QByteArray> bytes = encodeEntryName(name);
-    struct stat st {};
-    return folder.isOpen() && bytes &&
-           ::fstatat(folder.descriptor(), bytes->constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
-}
-
 } // namespace filarion::platform

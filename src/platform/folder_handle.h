@@ -43,7 +43,4 @@ private:
     UniqueFd m_fd;
 };
 
-// True when the entry of that name in the held folder is itself a regular file (a link to one is not).
-bool isRegularFileEntry(const FolderHandle& folder, const QString& name);
-
 } // namespace filarion::platform

@@ -92,7 +92,7 @@ frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services,
     m_services.attach(*this, *m_proCourse, [this] { m_files.refresh(); });
     setFocusOrder();
     connectHandlers();
-    const auto undo = [this] { m_commands.undoLastRun(commandInputs()); };
+    const auto undo = [this] { m_commands.undoLastRun(m_set.folder()); };
     new FileListMenu(
         *m_filTrim, *this, [this] { previewRename(); }, undo);
     Form_Load();

@@ -67,8 +67,8 @@ void WindowCommands::previewRename(const CommandInputs& inputs, const ConfirmPre
     }
 }
 
-void WindowCommands::undoLastRun(const CommandInputs& inputs) {
-    engine::undoLastRun(inputs.folder, m_services, m_environment);
+void WindowCommands::undoLastRun(const QString& folder) {
+    engine::undoLastRun(folder, m_services, m_environment);
 }
 
 } // namespace filarion::ui_core

@@ -51,8 +51,9 @@ public:
     // was previewed runs, and the run decides on the disk as it is then.
     void previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm);
 
-    // The undo of the last run recorded in the folder's rename log.
-    void undoLastRun(const CommandInputs& inputs);
+    // The undo of the last run recorded in the folder's rename log. It needs the folder only: the working
+    // set's names are not copied for it.
+    void undoLastRun(const QString& folder);
 
 private:
     engine::CommandServices& m_services;

@@ -92,7 +92,7 @@ TEST(FolderListing, MissingFolderGivesAnError) {
     EXPECT_EQ(visited, 0);
 }
 
-TEST(FolderListing, OnlyARegularFileItselfIsARegularFileEntry) {
+TEST(FolderListing, OnlyARegularFileItselfCanBeHeld) {
     test::TempFolder dir;
     dir.touch(u"a"_s);
     dir.makeFolder(u"d"_s);
@@ -101,9 +101,9 @@ TEST(FolderListing, OnlyARegularFileItselfIsARegularFileEntry) {
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0644), 0);
     FolderHandle folder;
     ASSERT_FALSE(folder.open(dir.path()));
-    EXPECT_TRUE(isRegularFileEntry(folder, u"a"_s));
+    EXPECT_TRUE(HeldFile().open(folder, u"a"_s));
     for (const QString& other : {u"A"_s, u"d"_s, u"dangling"_s, u"link"_s, u"fifo"_s, u"a"_s + QChar(0)}) {
-        EXPECT_FALSE(isRegularFileEntry(folder, other)) << other.toStdString();
+        EXPECT_FALSE(HeldFile().open(folder, other)) << other.toStdString();
     }
 }
 
