@@ -31,20 +31,22 @@ EntryKind kindFollowingLinks(int dirFd, const char* name) {
 }
 
 // Names are file-system bytes; a name is usable only when decoding it gives a text that encodes
-// back to the very same bytes.
+// back to the very same bytes. An ASCII name is its own text, written into the room `out` already has.
 bool decodeExactly(const char* bytes, std::size_t length, QString& out) {
-    bool ascii = true;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
-            ascii = false;
-            break;
+    std::size_t ascii = 0;
+    while (ascii < length && static_cast<unsigned char>(bytes[ascii]) < 0x80) {
+        ++ascii;
+    }
+    if (ascii == length) {
+        out.resize(static_cast<qsizetype>(length));
+        QChar* units = out.data();
+        for (std::size_t i = 0; i < length; ++i) {
+            units[i] = QChar(static_cast<char16_t>(bytes[i]));
         }
+        return true;
     }
     const QByteArray raw = QByteArray::fromRawData(bytes, static_cast<qsizetype>(length));
     out = QFile::decodeName(raw);
-    if (ascii) {
-        return true;
-    }
     return QFile::encodeName(out) == raw;
 }
 
@@ -97,11 +99,12 @@ std::error_code listFolder(const QString& folder, ListFilter filter, const Entry
     if (!folderFd.isOpen()) {
         return {errno, std::generic_category()};
     }
+    FolderEntry out;
     return visitRawEntries(std::move(folderFd), [&](const char* name, EntryKind kind) {
-        if ((!filter.includeHidden && name[0] == '.') || kind != filter.kind) {
+        const bool wanted = kind == filter.kind || (filter.alsoFolders && kind == EntryKind::Folder);
+        if ((!filter.includeHidden && name[0] == '.') || !wanted) {
             return;
         }
-        FolderEntry out;
         if (!decodeExactly(name, std::strlen(name), out.name)) {
             return;
         }

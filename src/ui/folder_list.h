@@ -3,6 +3,8 @@
 #include "ui/folder_list_model.h"
 
 #include <QListView>
+#include <functional>
+#include <optional>
 
 namespace filarion::ui {
 
@@ -15,6 +17,11 @@ public:
     explicit FolderList(QWidget* parent = nullptr);
 
     const QString& path() const { return m_model.folder(); }
+
+    // Reads a folder the list moves to (given clean, as the list holds it): its visible subfolders in list
+    // order, or nothing when it cannot be listed. Without one, the list reads the subfolders itself.
+    using Reader = std::function<std::optional<QStringList>(const QString& folder)>;
+    void setReader(Reader reader) { m_reader = std::move(reader); }
 
     // Makes the folder current and raises pathChanged when it differs from the current one. A folder that
     // cannot be listed is not moved to: false.
@@ -36,6 +43,7 @@ private:
     void openRow(int row);
 
     FolderListModel m_model;
+    Reader m_reader;
 };
 
 } // namespace filarion::ui

@@ -1,7 +1,6 @@
 #include "ui/folder_list_model.h"
 
 #include "engine/name_helpers.h"
-#include "platform/folder_listing.h"
 #include "ui_core/working_set.h"
 
 #include <QDir>
@@ -25,22 +24,26 @@ QStringList ancestorsOf(const QString& folder) {
 
 } // namespace
 
+QString FolderListModel::cleanFolder(const QString& folder) {
+    return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
 bool FolderListModel::setFolder(const QString& folder) {
-    const QString clean = QDir::cleanPath(QDir(folder).absolutePath());
-    QStringList subfolders;
-    const platform::ListFilter foldersOnly{platform::EntryKind::Folder, false};
-    const std::error_code error = platform::listFolder(
-        clean, foldersOnly, [&](platform::FolderEntry&& entry) { subfolders.push_back(std::move(entry.name)); });
-    if (error) {
+    const QString clean = cleanFolder(folder);
+    ui_core::FolderReading reading(clean, std::nullopt, true);
+    if (reading.error()) {
         return false;
     }
-    ui_core::sortNames(subfolders);
+    show(clean, reading.takeSubfolders());
+    return true;
+}
+
+void FolderListModel::show(const QString& folder, QStringList subfolders) {
     beginResetModel();
-    m_folder = clean;
-    m_ancestors = ancestorsOf(clean);
+    m_folder = folder;
+    m_ancestors = ancestorsOf(folder);
     m_subfolders = std::move(subfolders);
     endResetModel();
-    return true;
 }
 
 QString FolderListModel::pathAt(int row) const {

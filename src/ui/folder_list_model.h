@@ -17,8 +17,13 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
+    // The form in which the list holds a folder: absolute and clean.
+    static QString cleanFolder(const QString& folder);
+
     // Moves to an absolute folder and lists it. A folder that cannot be listed is not moved to: false.
     bool setFolder(const QString& folder);
+    // Moves to a clean folder whose subfolders were read elsewhere.
+    void show(const QString& folder, QStringList subfolders);
     const QString& folder() const { return m_folder; }
 
     // The row of the current folder itself.

@@ -83,6 +83,12 @@ frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services,
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_scale(logicalDpiX(), logicalDpiY()), m_drives(volumes), m_services(services), m_commands(services) {
+    // The start folder is read while the window is built: the first frame waits for the reading only where
+    // the building took less time.
+    m_startReading = std::async(std::launch::async, [folder = FolderListModel::cleanFolder(platform::workingFolder()),
+                                                     pattern = QString::fromUtf16(ui_core::texts::kStartPattern)] {
+        return ui_core::FolderReading(folder, pattern, true);
+    });
     setObjectName(u"frmMain"_s);
     initResources();
     setFont(windowFont());
@@ -134,14 +140,31 @@ void frmMain::buildBrowser() {
     m_comPostfix = new PatternBox(this);
     place(m_comPostfix, layout::kComPostfix);
 
-    // Before the start-up sequence the folder list stands in the process's working folder, the drive list
-    // on its drive and the file list's pattern is "*.*"; nothing is read yet.
-    if (!m_dirTrim->setPath(platform::workingFolder())) {
-        m_dirTrim->setPath(u"/"_s);
+    // The file list reads a folder under the pattern the pattern box starts with.
+    m_set.setPatternText(m_comPostfix->currentText());
+    m_dirTrim->setReader([this](const QString& folder) { return readFolder(folder); });
+}
+
+// The folder list moves: one reading gives its subfolders and the file list's names. The names shown before
+// are released first, so that two folders' names are never held at once; a folder that cannot be read
+// leaves the file list on the folder it showed, read again.
+std::optional<QStringList> frmMain::readFolder(const QString& folder) {
+    ui_core::FolderReading reading;
+    if (m_startReading.valid()) {
+        reading = m_startReading.get();
     }
-    selectDrive(m_drives.driveOf(m_dirTrim->path()));
-    m_set.setFolder(m_dirTrim->path());
-    m_set.setPatternText(u"*.*"_s);
+    if (reading.folder() != folder || reading.pattern() != m_set.patternText()) {
+        reading = {};
+        m_files.clear();
+        reading = ui_core::FolderReading(folder, m_set.patternText(), true);
+    }
+    if (reading.error()) {
+        m_files.refresh();
+        return std::nullopt;
+    }
+    QStringList subfolders = reading.takeSubfolders();
+    (void)m_files.show(std::move(reading));
+    return subfolders;
 }
 
 void frmMain::buildFunctions() {
@@ -223,13 +246,23 @@ void frmMain::connectHandlers() {
 // folder, which the pattern's first reading needs), then the caption, then the pattern read as if chosen
 // from its list, then the fixed size and the places of the tab strip and both frames, then the tab.
 void frmMain::Form_Load() {
+    // Before the start-up sequence the folder list stands in the process's working folder and the drive list
+    // on its drive; the file list holds that folder's files. Everything before this was built while the
+    // folder was being read.
+    if (!m_dirTrim->setPath(platform::workingFolder())) {
+        m_dirTrim->setPath(u"/"_s);
+    }
+    selectDrive(m_drives.driveOf(m_dirTrim->path()));
     // The drive of the program's own folder; choosing another drive runs the drive handling.
     const QString programDrive = m_drives.driveOf(platform::programFolder());
     if (!programDrive.isEmpty()) {
         m_driTrim->setCurrentIndex(m_driTrim->findData(programDrive));
     }
     setWindowTitle(text(ui_core::texts::kAppTitle));
-    comPostfix_Change(m_comPostfix->currentText());
+    // The folder list's move has read the folder under the pattern the box starts with.
+    if (m_comPostfix->currentText() != m_set.patternText()) {
+        comPostfix_Change(m_comPostfix->currentText());
+    }
     setFixedSize(m_scale.rect(layout::kClient).size());
     place(m_tabFunction, layout::kTabFunction);
     place(m_frmRename, layout::kFrame);
@@ -254,9 +287,8 @@ void frmMain::driTrim_Change() {
     selectDrive(view.drive);
 }
 
+// The file list holds the folder's files already: the folder list's move read them (readFolder).
 void frmMain::dirTrim_Change(const QString& folder) {
-    m_set.setFolder(folder);
-    m_files.refresh();
     // The folder list can climb to a folder of another volume; the drive list follows it without a change.
     selectDrive(m_drives.driveOf(folder));
 }
@@ -271,9 +303,9 @@ void frmMain::filTrim_Click() {
     const QModelIndex clicked = m_filTrim->currentIndex();
     const QString name = clicked.isValid() ? m_set.nameAt(clicked.row()) : QString();
     m_files.refresh();
-    const qsizetype row = name.isEmpty() ? -1 : m_set.names().indexOf(name);
+    const int row = name.isEmpty() ? -1 : m_set.indexOf(name);
     if (row >= 0) {
-        m_filTrim->setCurrentIndex(m_files.index(static_cast<int>(row)));
+        m_filTrim->setCurrentIndex(m_files.index(row));
     }
 }
 

@@ -8,6 +8,8 @@
 #include "ui_core/working_set.h"
 
 #include <QWidget>
+#include <future>
+#include <optional>
 
 class QComboBox;
 class QListView;
@@ -57,6 +59,8 @@ private:
     void connectHandlers();
     void place(QWidget* control, const TwipsRect& twips);
 
+    std::optional<QStringList> readFolder(const QString& folder);
+
     void Form_Load();
     void driTrim_Change();
     void dirTrim_Change(const QString& folder);
@@ -73,6 +77,7 @@ private:
     void selectDrive(const QString& root);
     void setAccessibleNames();
 
+    std::future<ui_core::FolderReading> m_startReading; // the start folder, read while the window is built
     TwipsScale m_scale;
     ui_core::DriveHandling m_drives;
     ui_core::WorkingSet m_set;

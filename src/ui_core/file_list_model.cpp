@@ -9,6 +9,19 @@ void FileListModel::refresh() {
     endResetModel();
 }
 
+std::error_code FileListModel::show(FolderReading&& reading) {
+    beginResetModel();
+    const std::error_code error = m_set.take(std::move(reading));
+    endResetModel();
+    return error;
+}
+
+void FileListModel::clear() {
+    beginResetModel();
+    m_set.clear();
+    endResetModel();
+}
+
 int FileListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_set.count();
 }

@@ -16,6 +16,10 @@ public:
 
     // Re-reads the folder into the WorkingSet and tells the view. A folder that cannot be read lists nothing.
     void refresh();
+    // Shows a reading made elsewhere: the WorkingSet takes it over. Gives the reading's error.
+    std::error_code show(FolderReading&& reading);
+    // Lists nothing until the next reading, so that the names shown before are released first.
+    void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -162,50 +163,88 @@ void sortNames(QStringList& names) {
 
 QStringList WorkingSet::names() const {
     QStringList names;
-    names.reserve(m_order.size());
+    names.reserve(m_names.order.size());
     for (int i = 0; i < count(); ++i) {
         names.push_back(nameAt(i));
     }
     return names;
 }
 
+int WorkingSet::indexOf(QStringView name) const {
+    for (int i = 0; i < count(); ++i) {
+        if (nameViewAt(i) == name) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void WorkingSet::clear() {
+    m_names = {};
+}
+
+std::error_code WorkingSet::take(FolderReading&& reading) {
+    m_folder = reading.m_folder;
+    m_pattern = reading.m_pattern.value_or(QString());
+    m_names = std::move(reading.m_files);
+    reading.m_files = {};
+    return reading.m_error;
+}
+
 std::error_code WorkingSet::refresh() {
     // The set read before goes first: a new reading replaces it whole, or leaves it empty on an error.
-    m_text = QString();
-    m_starts = {};
-    m_order = {};
-    const FilePattern pattern(m_pattern);
-    QString text;
-    QList<std::uint32_t> starts{0};
-    auto order = foldedOrder([&](std::uint32_t k) {
-        const auto start = static_cast<qsizetype>(starts[k]);
-        return QStringView(text).sliced(start, static_cast<qsizetype>(starts[k + 1]) - start);
+    clear();
+    return take(FolderReading(m_folder, m_pattern, false));
+}
+
+FolderReading::FolderReading(const QString& folder, const std::optional<QString>& pattern, bool withSubfolders)
+    : m_folder(folder), m_pattern(pattern) {
+    const std::optional<FilePattern> matcher =
+        pattern ? std::optional<FilePattern>(std::in_place, *pattern) : std::optional<FilePattern>();
+    WorkingSet::Names files;
+    files.starts.push_back(0);
+    auto order = foldedOrder([&files](std::uint32_t k) {
+        const auto start = static_cast<qsizetype>(files.starts[k]);
+        return QStringView(files.text).sliced(start, static_cast<qsizetype>(files.starts[k + 1]) - start);
     });
+    QStringList subfolders;
     std::error_code tooMany;
-    const platform::ListFilter filesOnly{platform::EntryKind::File, false};
-    const std::error_code error = platform::listFolder(m_folder, filesOnly, [&](platform::FolderEntry&& entry) {
+    platform::ListFilter filter{platform::EntryKind::File, false, withSubfolders};
+    if (!pattern) {
+        filter.kind = platform::EntryKind::Folder;
+    }
+    m_error = platform::listFolder(folder, filter, [&](platform::FolderEntry&& entry) {
+        if (entry.kind == platform::EntryKind::Folder) {
+            if (withSubfolders) {
+                subfolders.push_back(entry.name);
+            }
+            return;
+        }
         // The key folded for the sort is the name the pattern is tested on.
-        if (tooMany || !pattern.matchesFolded(order.fold(entry.name))) {
+        if (tooMany || !matcher->matchesFolded(order.fold(entry.name))) {
             return;
         }
         // Starts are 32 bits: no folder's names come near 4 G units.
-        if (text.size() + entry.name.size() > static_cast<qsizetype>(UINT32_MAX)) {
+        if (files.text.size() + entry.name.size() > static_cast<qsizetype>(UINT32_MAX)) {
             tooMany = std::make_error_code(std::errc::value_too_large);
             return;
         }
         order.keep();
-        text.append(entry.name);
-        starts.push_back(static_cast<std::uint32_t>(text.size()));
+        files.text.append(entry.name);
+        files.starts.push_back(static_cast<std::uint32_t>(files.text.size()));
     });
-    if (error || tooMany) {
-        return error ? error : tooMany;
+    if (!m_error && tooMany) {
+        m_error = tooMany;
     }
-    m_order = order.sorted(static_cast<std::uint32_t>(starts.size() - 1));
-    text.squeeze();
-    starts.squeeze();
-    m_text = std::move(text);
-    m_starts = std::move(starts);
-    return {};
+    if (m_error) {
+        return;
+    }
+    files.order = order.sorted(static_cast<std::uint32_t>(files.starts.size() - 1));
+    files.text.squeeze();
+    files.starts.squeeze();
+    m_files = std::move(files);
+    sortNames(subfolders);
+    m_subfolders = std::move(subfolders);
 }
 
 } // namespace filarion::ui_core

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <cstdint>
+#include <optional>
 #include <system_error>
 
 namespace filarion::ui_core {
@@ -17,16 +18,20 @@ namespace filarion::ui_core {
 // The names are held once, in a compact store: their units one after another in one text, found by
 // their starts, so that a folder of a million names costs a few large blocks rather than a million
 // strings. nameAt() and names() make strings of them for whoever asks.
+class FolderReading;
+
 class WorkingSet {
 public:
-    int count() const { return static_cast<int>(m_order.size()); }
+    int count() const { return static_cast<int>(m_names.order.size()); }
     // The name in the store itself, valid until the next refresh().
     QStringView nameViewAt(int index) const {
-        const auto k = static_cast<qsizetype>(m_order.at(index));
-        const auto start = static_cast<qsizetype>(m_starts.at(k));
-        return QStringView(m_text).sliced(start, static_cast<qsizetype>(m_starts.at(k + 1)) - start);
+        const auto k = static_cast<qsizetype>(m_names.order.at(index));
+        const auto start = static_cast<qsizetype>(m_names.starts.at(k));
+        return QStringView(m_names.text).sliced(start, static_cast<qsizetype>(m_names.starts.at(k + 1)) - start);
     }
     QString nameAt(int index) const { return nameViewAt(index).toString(); }
+    // The row of the name, or -1.
+    int indexOf(QStringView name) const;
     QStringList names() const;
     const QString& folder() const { return m_folder; }
     const QString& patternText() const { return m_pattern; }
@@ -39,12 +44,52 @@ public:
     // empty set and its error.
     std::error_code refresh();
 
+    // Empties the set, which then holds no names until the next reading.
+    void clear();
+    // Takes over a reading: its folder, its pattern and its files, or an empty set and the reading's error.
+    std::error_code take(FolderReading&& reading);
+
 private:
+    friend class FolderReading;
+
+    // The names of a folder, held once: their units one after another in one text, in the order the
+    // folder listed them, found by their starts, and the list order over them.
+    struct Names {
+        QString text;                // every name, one after another
+        QList<std::uint32_t> starts; // where name k starts in text; one more, the text's end
+        QList<std::uint32_t> order;  // list order: entry i is name order[i]
+    };
+
     QString m_folder;
     QString m_pattern;
-    QString m_text;                // every name, one after another, in the order the folder listed them
-    QList<std::uint32_t> m_starts; // where name k starts in m_text; one more, the text's end
-    QList<std::uint32_t> m_order;  // list order: entry i is name m_order[i]
+    Names m_names;
+};
+
+// One reading of a folder: the files that match a pattern, kept as a WorkingSet keeps them, and, when asked
+// for, the folder's visible subfolders in the folder list's order. The folder list and the file list of a
+// folder come from one reading, so a folder is read once when the user moves to it. A reading holds nothing
+// shared with anything else: it may be made on another thread and taken over by a WorkingSet afterwards.
+class FolderReading {
+public:
+    FolderReading() = default;
+    // Reads `folder`: its files matching `pattern` (none when there is no pattern) and its subfolders when
+    // withSubfolders. A folder that cannot be read gives a reading of nothing but the error.
+    FolderReading(const QString& folder, const std::optional<QString>& pattern, bool withSubfolders);
+
+    const QString& folder() const { return m_folder; }
+    const std::optional<QString>& pattern() const { return m_pattern; }
+    std::error_code error() const { return m_error; }
+    // Visible subfolders (hidden ones left out), sorted as the file list sorts names.
+    QStringList takeSubfolders() { return std::move(m_subfolders); }
+
+private:
+    friend class WorkingSet;
+
+    QString m_folder;
+    std::optional<QString> m_pattern;
+    std::error_code m_error;
+    WorkingSet::Names m_files;
+    QStringList m_subfolders;
 };
 
 // Sorts names as the file list orders them.

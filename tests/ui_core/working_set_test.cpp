@@ -260,6 +260,10 @@ void expectStoreServesTheFolderRead(const QString& folder) {
             }
         }));
         std::sort(expected.begin(), expected.end(), plainOrder);
+        QStringList subfolders;
+        ASSERT_FALSE(platform::listFolder(folder, {platform::EntryKind::Folder, false},
+                                          [&](platform::FolderEntry&& e) { subfolders.push_back(e.name); }));
+        std::sort(subfolders.begin(), subfolders.end(), plainOrder);
         WorkingSet set;
         set.setFolder(folder);
         set.setPatternText(pattern);
@@ -269,6 +273,13 @@ void expectStoreServesTheFolderRead(const QString& folder) {
         for (int i = 0; i < set.count(); ++i) {
             ASSERT_EQ(set.nameViewAt(i), expected[i]);
         }
+        // One reading for the folder list and the file list serves both as their own readings do.
+        FolderReading both(folder, pattern, true);
+        ASSERT_EQ(both.takeSubfolders(), subfolders);
+        WorkingSet fromBoth;
+        ASSERT_FALSE(fromBoth.take(std::move(both)));
+        ASSERT_EQ(fromBoth.names(), expected);
+        ASSERT_EQ(FolderReading(folder, std::nullopt, true).takeSubfolders(), subfolders);
     }
 }
 
