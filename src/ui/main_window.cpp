@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <chrono>
 #include <initializer_list>
 #include <iterator>
 
@@ -249,6 +250,11 @@ void frmMain::Form_Load() {
     // Before the start-up sequence the folder list stands in the process's working folder and the drive list
     // on its drive; the file list holds that folder's files. Everything before this was built while the
     // folder was being read.
+    // While the start folder is still being read, the window draws itself once off screen, so that its first
+    // frame finds the fonts' glyphs and the style's pictures made already.
+    if (m_startReading.valid() && m_startReading.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        (void)grab();
+    }
     if (!m_dirTrim->setPath(platform::workingFolder())) {
         m_dirTrim->setPath(u"/"_s);
     }
