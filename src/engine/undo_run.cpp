@@ -1,5 +1,6 @@
 #include "engine/undo_run.h"
 
+#include "engine/name_list.h"
 #include "engine/rename_run.h"
 #include "engine/run_log.h"
 #include "engine/texts.h"
@@ -14,15 +15,16 @@ namespace filarion::engine {
 
 namespace {
 
+// Both names lie in the text of the line being read.
 struct UndoStep {
-    QString currentName; // the new name of the run's line, which the file bears now
-    QString formerName;  // the old name it goes back to
+    QStringView currentName; // the new name of the run's line, which the file bears now
+    QStringView formerName;  // the old name it goes back to
 };
 
 struct UndoPlan {
     // In the order they are taken back: the names the files bear now, and the names they go back to.
-    QStringList currentNames;
-    QStringList formerNames;
+    NameList currentNames;
+    NameList formerNames;
     int leftAlone = 0; // done lines that identify no single file
 };
 
@@ -66,18 +68,16 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
             continue;
         }
         ++splits;
-        QString former = oldName.toString();
         if (oldName == newName) {
             sameNameSplit = true;
-            sameNameFits = snapshot.isFile(former);
+            sameNameFits = snapshot.isFile(oldName);
             continue;
         }
-        QString current = newName.toString();
-        if (snapshot.isFile(current) && !snapshot.contains(former)) {
+        if (snapshot.isFile(newName) && !snapshot.contains(oldName)) {
             ++fits;
-            refused = refused || !mayTakeBack(current, former, programName);
-            step = {std::move(current), std::move(former)};
-        } else if (snapshot.isFile(former) && !snapshot.contains(current)) {
+            refused = refused || !mayTakeBack(newName, oldName, programName);
+            step = {newName, oldName};
+        } else if (snapshot.isFile(oldName) && !snapshot.contains(newName)) {
             notDone = true;
         }
     }
@@ -140,8 +140,8 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
             break;
         case LineReading::Reversible:
             snapshot.rename(step.currentName, step.formerName);
-            plan.currentNames.push_back(std::move(step.currentName));
-            plan.formerNames.push_back(std::move(step.formerName));
+            plan.currentNames.append(step.currentName);
+            plan.formerNames.append(step.formerName);
             break;
         }
     }
@@ -220,7 +220,11 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
         // The undo's own step: each planned file back to its former name, nothing passed over.
         stopped = walkEntries(
             plan.currentNames, [](const QString&) { return false; },
-            [&](int i, const QString&) { return StepDecision::renameTo(plan.formerNames[i]); }, services, effects);
+            [&](int i, const QString&) {
+                const QStringView former = plan.formerNames.at(i);
+                return StepDecision::renameTo(QString::fromRawData(former.data(), former.size()));
+            },
+            services, effects);
         notRestored += count - effects.renamed();
         (void)log.close();
     }

@@ -36,14 +36,14 @@ public:
     [[nodiscard]] std::error_code take(const FolderHandle& folder);
 
     // NoReplaceRenamer::rename, played on the snapshot.
-    RenameResult rename(const QString& oldName, const QString& newName);
+    RenameResult rename(QStringView oldName, QStringView newName);
 
     // True when an entry of that name is there, of any kind.
-    bool contains(const QString& name) const;
+    bool contains(QStringView name) const;
     // True when the entry of that name is a regular file or a link to one, as the working set counts files.
-    bool isFile(const QString& name) const;
+    bool isFile(QStringView name) const;
     // Adds a regular file of that name unless an entry of that name is there.
-    void addFile(const QString& name);
+    void addFile(QStringView name);
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_case; }
@@ -56,6 +56,12 @@ private:
     public:
         void clear();
         std::size_t size() const { return m_used; }
+        // Appends a key for index() without looking it up; the table is made once, for all of them.
+        void stage(std::string_view key, bool file);
+        // Makes the table of the staged keys; a key staged twice is there once.
+        void index();
+        // Room for one more key, so that the next insert moves no slot.
+        void reserveOne();
         // The entry's slot, or npos.
         std::size_t find(std::string_view key) const;
         // Adds the key unless it is there; false when it was.
@@ -94,16 +100,21 @@ private:
             return (slot & kUsed) != 0 && (slot >> kTagShift) << kTagShift == tag && keyAt(slot) == key;
         }
         void grow();
+        // Slots for twice the given entries, with every used slot of from (the old slots, or the staged ones)
+        // placed again; erased ones are dropped.
+        void rebuild(std::size_t entries, const std::vector<Slot>& from, bool unique);
 
         std::string m_bytes;
-        std::vector<Slot> m_slots; // a power of two long, at most 3/4 of it used or erased
+        std::vector<Slot> m_slots;  // a power of two long, at most 3/4 of it used or erased
+        std::vector<Slot> m_staged; // keys appended by stage(), not yet in the table
         std::size_t m_used = 0;
         std::size_t m_erased = 0;
     };
 
     // The key of a name: its bytes as the file system compares them; false when the name cannot be stored.
-    bool keyOf(const QString& name, QByteArray& key) const;
-    QByteArray keyOfEncoded(const QString& name, QByteArray bytes) const; // bytes: the name encoded
+    bool keyOf(QStringView name, QByteArray& key) const;
+    // Turns the name's bytes (encoded) into its key, in place.
+    void foldKey(QStringView name, QByteArray& bytes) const;
     QByteArray keyOfBytes(const QByteArray& bytes) const;
     bool fits(const QByteArray& bytes) const;
     bool lookupIgnoresCase() const;
@@ -112,6 +123,9 @@ private:
     qsizetype m_longestName = 255; // in bytes, as the file system reports it
     NameCase m_case = NameCase::Exact;
     UniqueFd m_folder; // the held folder, for looking up long names
+    // Reused for the names of each call, so that a look-up or a rename allocates nothing.
+    mutable QByteArray m_key;
+    QByteArray m_newKey;
 };
 
 } // namespace filarion::platform
