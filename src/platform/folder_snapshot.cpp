@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -132,6 +133,25 @@ std::size_t FolderSnapshot::KeyTable::find(std::string_view key) const {
     }
 }
 
+// The first used slot on the hash's way whose tag fits: most likely the entry a look-up will compare.
+void FolderSnapshot::KeyTable::bringKeyIn(std::size_t hash) const {
+    if (m_slots.empty()) {
+        return;
+    }
+    const Slot tag = tagOf(hash);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash & mask, probes = 0; probes < 8; at = (at + 1) & mask, ++probes) {
+        const Slot slot = m_slots[at];
+        if (slot == 0) {
+            return;
+        }
+        if ((slot & kUsed) != 0 && (slot >> kTagShift) << kTagShift == tag) {
+            __builtin_prefetch(m_bytes.data() + (slot & kStartMask));
+            return;
+        }
+    }
+}
+
 bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file) {
     // No file system takes a name that long; the table cannot hold it, nor can it be found.
     if (key.size() > kLongestKey) {
@@ -196,21 +216,32 @@ void FolderSnapshot::KeyTable::rebuild(std::size_t entries, const std::vector<Sl
     m_used = 0;
     m_erased = 0;
     const std::size_t mask = capacity - 1;
-    for (const Slot slot : from) {
-        if ((slot & kUsed) == 0) {
-            continue;
+    // In batches: every slot of a batch is asked for before the first one is written, so that the batch waits
+    // for memory about once rather than once a key.
+    constexpr std::size_t kBatch = 32;
+    std::array<std::pair<Slot, std::size_t>, kBatch> batch;
+    std::size_t next = 0;
+    while (next < from.size()) {
+        std::size_t count = 0;
+        for (; next < from.size() && count < kBatch; ++next) {
+            if ((from[next] & kUsed) != 0) {
+                const std::size_t hash = std::hash<std::string_view>{}(keyAt(from[next]));
+                __builtin_prefetch(&m_slots[hash & mask]);
+                batch[count++] = {from[next], hash};
+            }
         }
-        const std::string_view key = keyAt(slot);
-        const std::size_t hash = std::hash<std::string_view>{}(key);
-        const Slot tag = tagOf(hash);
-        std::size_t at = hash & mask;
-        bool twice = false;
-        while (m_slots[at] != 0 && !(twice = !unique && matches(m_slots[at], tag, key))) {
-            at = (at + 1) & mask;
-        }
-        if (!twice) {
-            m_slots[at] = (slot & ~(~Slot(0) << kTagShift)) | tag;
-            ++m_used;
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto [slot, hash] = batch[i];
+            const Slot tag = tagOf(hash);
+            std::size_t at = hash & mask;
+            bool twice = false;
+            while (m_slots[at] != 0 && !(twice = !unique && matches(m_slots[at], tag, keyAt(slot)))) {
+                at = (at + 1) & mask;
+            }
+            if (!twice) {
+                m_slots[at] = (slot & ~(~Slot(0) << kTagShift)) | tag;
+                ++m_used;
+            }
         }
     }
 }

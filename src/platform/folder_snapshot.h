@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -45,6 +46,15 @@ public:
     // Adds a regular file of that name unless an entry of that name is there.
     void addFile(QStringView name);
 
+    // Hints for a name about to be looked up, given as bytes that are its key when it is ASCII only on a
+    // folder that compares names exactly (nothing is done otherwise): bringSlotIn() brings its place in the
+    // table into the cache, and a few look-ups later bringKeyIn() the bytes of the entry found there. A
+    // million look-ups at random then rarely wait for memory. Neither changes what a look-up answers.
+    static std::size_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
+    bool takesHints() const { return m_case == NameCase::Exact; }
+    void bringSlotIn(std::size_t hash) const { m_entries.bringSlotIn(hash); }
+    void bringKeyIn(std::size_t hash) const { m_entries.bringKeyIn(hash); }
+
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_case; }
 
@@ -68,6 +78,12 @@ private:
         bool insert(std::string_view key, bool file);
         void erase(std::size_t slot);
         bool isFile(std::size_t slot) const { return (m_slots[slot] & kFile) != 0; }
+        void bringSlotIn(std::size_t hash) const {
+            if (!m_slots.empty()) {
+                __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
+            }
+        }
+        void bringKeyIn(std::size_t hash) const;
         // Calls visit(key, file) for every entry.
         template <typename Visit> void forEach(Visit visit) const {
             for (const Slot slot : m_slots) {
