@@ -41,6 +41,8 @@ public:
     // The row is written again by the line of what did happen.
     std::error_code retractLine() override { return {}; }
 
+    void comingUp(QStringView name) override { m_snapshot.hint(name); }
+
     void passOver(int entry) override { m_rows.setResult(static_cast<std::size_t>(entry), PreviewResult::Skipped); }
 
 private:

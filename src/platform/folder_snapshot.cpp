@@ -367,6 +367,25 @@ RenameResult FolderSnapshot::rename(QStringView oldName, QStringView newName) {
     return RenameResult::Renamed;
 }
 
+void FolderSnapshot::hint(QStringView name) {
+    if (!takesHints()) {
+        return;
+    }
+    std::size_t hash = 0;
+    const qsizetype size = name.size();
+    if (size > 0 && size <= 255 && std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        char bytes[255];
+        std::transform(name.begin(), name.end(), bytes, [](QChar c) { return static_cast<char>(c.unicode()); });
+        hash = hashOf(std::string_view(bytes, std::size_t(size)));
+        bringSlotIn(hash);
+    }
+    std::size_t& nearer = m_hinted[m_hints++ % m_hinted.size()];
+    if (nearer != 0) {
+        bringKeyIn(nearer);
+    }
+    nearer = hash;
+}
+
 bool FolderSnapshot::contains(QStringView name) const {
     return keyOf(name, m_key) && m_entries.find(viewOf(m_key)) != KeyTable::npos;
 }

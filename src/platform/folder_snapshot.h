@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -54,6 +55,11 @@ public:
     bool takesHints() const { return m_case == NameCase::Exact; }
     void bringSlotIn(std::size_t hash) const { m_entries.bringSlotIn(hash); }
     void bringKeyIn(std::size_t hash) const { m_entries.bringKeyIn(hash); }
+
+    // The same two hints for the names of a list walked in order, given kHintDistance names ahead of the
+    // one looked up now: the slot at once, the entry's bytes half as far ahead.
+    static constexpr int kHintDistance = 16;
+    void hint(QStringView name);
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_case; }
@@ -142,6 +148,8 @@ private:
     // Reused for the names of each call, so that a look-up or a rename allocates nothing.
     mutable QByteArray m_key;
     QByteArray m_newKey;
+    std::array<std::size_t, kHintDistance / 2> m_hinted{}; // the hashes of the last names hinted, 0 for none
+    std::size_t m_hints = 0;
 };
 
 } // namespace filarion::platform

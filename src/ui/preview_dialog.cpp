@@ -188,17 +188,18 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tblPreview"));
-    m_table->setModel(&m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
     m_table->setShowGrid(false);
     // Fixed row heights, and the names measured only where they are longest: measuring every row would cost
-    // as much as the rows are many. The result column is as wide as its longest text and never shrinks; the
-    // name columns share the rest, so that they grow with the dialog, and elide a name in the middle.
+    // as much as the rows are many. The row height is set before the rows come, so that each row is made once
+    // with it. The result column is as wide as its longest text and never shrinks; the name columns share the
+    // rest, so that they grow with the dialog, and elide a name in the middle.
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setModel(&m_model);
     m_table->setTextElideMode(Qt::ElideMiddle);
     QHeaderView* columns = m_table->horizontalHeader();
     columns->setStretchLastSection(false);
