@@ -152,7 +152,7 @@ void FolderSnapshot::KeyTable::bringKeyIn(std::size_t hash) const {
     }
 }
 
-bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file) {
+bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file, std::size_t replacing) {
     // No file system takes a name that long; the table cannot hold it, nor can it be found.
     if (key.size() > kLongestKey) {
         return false;
@@ -177,9 +177,17 @@ bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file) {
             break;
         }
     }
+    // The key goes where the one it replaces lies, when it fits there: renames to names no longer than the old
+    // ones leave the buffer as it is.
+    Slot start = m_bytes.size();
+    if (replacing != npos && key.size() <= keyAt(m_slots[replacing]).size()) {
+        start = m_slots[replacing] & kStartMask;
+        std::copy(key.begin(), key.end(), m_bytes.begin() + std::ptrdiff_t(start));
+    } else {
+        m_bytes.append(key);
+    }
     m_erased -= m_slots[free] != 0 ? 1 : 0;
-    m_slots[free] = Slot(m_bytes.size()) | (Slot(key.size()) << kLengthShift) | kUsed | (file ? kFile : 0) | tag;
-    m_bytes.append(key);
+    m_slots[free] = start | (Slot(key.size()) << kLengthShift) | kUsed | (file ? kFile : 0) | tag;
     ++m_used;
     return true;
 }
@@ -360,7 +368,7 @@ RenameResult FolderSnapshot::rename(QStringView oldName, QStringView newName) {
     }
     // A new name that differs from the old one only in a case the file system ignores is taken by the entry
     // itself: the disk refuses to replace it.
-    if (!m_entries.insert(viewOf(m_newKey), m_entries.isFile(old))) {
+    if (!m_entries.insert(viewOf(m_newKey), m_entries.isFile(old), old)) {
         return RenameResult::TargetExists;
     }
     m_entries.erase(old);

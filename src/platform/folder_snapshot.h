@@ -67,7 +67,7 @@ public:
 private:
     // The keys of the entries (their names as the file system compares them), one after another in one
     // buffer, found through an open-addressed table: a folder of a million names costs two allocations, not
-    // two million. A rename leaves the old key's bytes in the buffer and appends the new one.
+    // two million. A rename writes the new key over the old one where it fits, else appends it.
     class KeyTable {
     public:
         void clear();
@@ -80,8 +80,9 @@ private:
         void reserveOne();
         // The entry's slot, or npos.
         std::size_t find(std::string_view key) const;
-        // Adds the key unless it is there; false when it was.
-        bool insert(std::string_view key, bool file);
+        // Adds the key unless it is there; false when it was. Where replacing names the slot of an entry that
+        // is erased next, the key may take that entry's bytes.
+        bool insert(std::string_view key, bool file, std::size_t replacing = npos);
         void erase(std::size_t slot);
         bool isFile(std::size_t slot) const { return (m_slots[slot] & kFile) != 0; }
         void bringSlotIn(std::size_t hash) const {
