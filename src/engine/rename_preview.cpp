@@ -89,7 +89,7 @@ void PreviewRows::setNewName(std::size_t i, QStringView newName) {
     m_newNames.append(newName);
 }
 
-void PreviewRows::push_back(const PreviewRow& row) {
+void PreviewRows::append(const PreviewRow& row) {
     m_oldNames.append(row.oldName);
     m_newAt.push_back(kOldName);
     m_results.push_back(row.result);
@@ -99,7 +99,7 @@ void PreviewRows::push_back(const PreviewRow& row) {
 void PreviewRows::assign(std::size_t count, const PreviewRow& row) {
     reset({});
     for (std::size_t i = 0; i < count; ++i) {
-        push_back(row);
+        append(row);
     }
 }
 

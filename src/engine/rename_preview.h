@@ -70,7 +70,7 @@ public:
     void reset(const NameList& oldNames);
     void setResult(std::size_t i, PreviewResult result) { m_results[i] = result; }
     void setNewName(std::size_t i, QStringView newName);
-    void push_back(const PreviewRow& row);
+    void append(const PreviewRow& row);
     void assign(std::size_t count, const PreviewRow& row);
 
 private:
