@@ -12,28 +12,27 @@ namespace {
 // The run's effects played on a snapshot: each event fills the row of its entry.
 class PreviewEffects final : public RunEffects {
 public:
-    PreviewEffects(platform::FolderSnapshot& snapshot, std::vector<PreviewRow>& rows)
-        : m_snapshot(snapshot), m_rows(rows) {}
+    PreviewEffects(platform::FolderSnapshot& snapshot, PreviewRows& rows) : m_snapshot(snapshot), m_rows(rows) {}
 
     platform::RenameResult rename(const QString& oldName, const QString& newName) override {
         return m_snapshot.rename(oldName, newName);
     }
 
     std::error_code writeLine(const RunEvent& event) override {
-        PreviewRow& row = m_rows[static_cast<std::size_t>(event.entry)];
-        row.newName = event.newName.toString();
+        const auto row = static_cast<std::size_t>(event.entry);
+        m_rows.setNewName(row, event.newName);
         switch (event.kind) {
         case EventKind::Done:
-            row.result = event.oldName == event.newName ? PreviewResult::SameName : PreviewResult::Renamed;
+            m_rows.setResult(row, event.oldName == event.newName ? PreviewResult::SameName : PreviewResult::Renamed);
             break;
         case EventKind::NameTaken:
-            row.result = PreviewResult::NameTaken;
+            m_rows.setResult(row, PreviewResult::NameTaken);
             break;
         case EventKind::Illegal:
-            row.result = PreviewResult::EmptyName;
+            m_rows.setResult(row, PreviewResult::EmptyName);
             break;
         case EventKind::Failed:
-            row.result = PreviewResult::Refused;
+            m_rows.setResult(row, PreviewResult::Refused);
             break;
         }
         return {};
@@ -42,11 +41,13 @@ public:
     // The row is written again by the line of what did happen.
     std::error_code retractLine() override { return {}; }
 
-    void passOver(int entry) override { m_rows[static_cast<std::size_t>(entry)].result = PreviewResult::Skipped; }
+    void comingUp(QStringView name) override { m_snapshot.hint(name); }
+
+    void passOver(int entry) override { m_rows.setResult(static_cast<std::size_t>(entry), PreviewResult::Skipped); }
 
 private:
     platform::FolderSnapshot& m_snapshot;
-    std::vector<PreviewRow>& m_rows;
+    PreviewRows& m_rows;
 };
 
 // The window's side of a preview: messages are recorded, nothing is shown, nothing is asked.
@@ -67,6 +68,41 @@ private:
 
 } // namespace
 
+void PreviewRows::reset(const NameList& oldNames) {
+    m_oldNames = oldNames;
+    m_newNames = {};
+    m_newAt.assign(static_cast<std::size_t>(oldNames.size()), kOldName);
+    m_results.assign(static_cast<std::size_t>(oldNames.size()), PreviewResult::Unchanged);
+}
+
+// A row's lines all carry the same new name, and rows are written in order: a name is appended only when it
+// is not the row's already.
+void PreviewRows::setNewName(std::size_t i, QStringView newName) {
+    if (newName == this->newName(i)) {
+        return;
+    }
+    if (newName == oldName(i)) {
+        m_newAt[i] = kOldName;
+        return;
+    }
+    m_newAt[i] = static_cast<std::uint32_t>(m_newNames.size());
+    m_newNames.append(newName);
+}
+
+void PreviewRows::append(const PreviewRow& row) {
+    m_oldNames.append(row.oldName);
+    m_newAt.push_back(kOldName);
+    m_results.push_back(row.result);
+    setNewName(size() - 1, row.newName);
+}
+
+void PreviewRows::assign(std::size_t count, const PreviewRow& row) {
+    reset({});
+    for (std::size_t i = 0; i < count; ++i) {
+        append(row);
+    }
+}
+
 std::optional<QString> previewRename(const RenameRequest& request, RenamePreview& preview,
                                      const RunEnvironment& environment) {
     preview = {};
@@ -82,12 +118,7 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
     }
     snapshot.addFile(logName);
 
-    preview.rows.resize(static_cast<std::size_t>(request.Files.size()));
-    for (qsizetype i = 0; i < request.Files.size(); ++i) {
-        PreviewRow& row = preview.rows[static_cast<std::size_t>(i)];
-        row.oldName = request.Files[i];
-        row.newName = row.oldName;
-    }
+    preview.rows.reset(request.Files);
     PreviewEffects effects(snapshot, preview.rows);
     PreviewServices services(preview.messages);
     renameEntries(request, environment.programName, services, effects);

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "engine/name_list.h"
 #include "engine/rename_request.h"
 #include "engine/rename_run.h"
 
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -30,9 +32,59 @@ struct PreviewRow {
     PreviewResult result = PreviewResult::Unchanged;
 };
 
+// The rows of a preview, one per entry of the working set in list order, held compactly: the old names are
+// the request's own list, shared; a new name is kept only where it differs from the old one, in one more
+// list; a result is a byte. Strings are made only for a row that is asked for whole.
+class PreviewRows {
+public:
+    std::size_t size() const { return m_results.size(); }
+    bool empty() const { return m_results.empty(); }
+    QStringView oldName(std::size_t i) const { return m_oldNames.at(static_cast<qsizetype>(i)); }
+    QStringView newName(std::size_t i) const {
+        const std::uint32_t at = m_newAt[i];
+        return at == kOldName ? oldName(i) : m_newNames.at(at);
+    }
+    PreviewResult result(std::size_t i) const { return m_results[i]; }
+    PreviewRow operator[](std::size_t i) const { return {oldName(i).toString(), newName(i).toString(), result(i)}; }
+
+    class Iterator {
+    public:
+        using value_type = PreviewRow;
+        using difference_type = std::ptrdiff_t;
+        Iterator(const PreviewRows& rows, std::size_t i) : m_rows(&rows), m_i(i) {}
+        PreviewRow operator*() const { return (*m_rows)[m_i]; }
+        Iterator& operator++() {
+            ++m_i;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return m_i == other.m_i; }
+
+    private:
+        const PreviewRows* m_rows;
+        std::size_t m_i;
+    };
+    Iterator begin() const { return {*this, 0}; }
+    Iterator end() const { return {*this, size()}; }
+
+    // Rows for these names, each keeping its name, unchanged.
+    void reset(const NameList& oldNames);
+    void setResult(std::size_t i, PreviewResult result) { m_results[i] = result; }
+    void setNewName(std::size_t i, QStringView newName);
+    void append(const PreviewRow& row);
+    void assign(std::size_t count, const PreviewRow& row);
+
+private:
+    static constexpr std::uint32_t kOldName = UINT32_MAX;
+
+    NameList m_oldNames;
+    NameList m_newNames;
+    std::vector<std::uint32_t> m_newAt; // per row: its new name in m_newNames, or kOldName
+    std::vector<PreviewResult> m_results;
+};
+
 struct RenamePreview {
-    std::vector<PreviewRow> rows; // one per entry of the working set, in list order
-    QStringList messages;         // the messages the run will show, in order
+    PreviewRows rows;     // one per entry of the working set, in list order
+    QStringList messages; // the messages the run will show, in order
 };
 
 // The rename run of the request computed without touching the disk: the same validation, pre-scan, methods

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "engine/name_list.h"
+
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <optional>
 
@@ -19,7 +20,7 @@ struct RenameRequest {
     QString InsertText;
     QString PositionText;
     QString Folder;
-    QStringList Files; // the working set's names, in list order
+    NameList Files; // the working set's names, in list order
 };
 
 // The message of the first failing check, or nothing when every check passes. Only the checks of

@@ -29,7 +29,7 @@ RenameStep stepOf(RenameMethod method) {
 
 } // namespace
 
-bool walkEntries(const QStringList& names, const std::function<bool(const QString&)>& passOver,
+bool walkEntries(const NameList& names, const std::function<bool(const QString&)>& passOver,
                  const std::function<StepDecision(int, const QString&)>& decide, CommandServices& services,
                  RunEffects& effects) {
     RenameContext run(services, effects);
@@ -37,7 +37,12 @@ bool walkEntries(const QStringList& names, const std::function<bool(const QStrin
     ProgressTicker progress(services, count);
     for (int i = 0; i < count && !run.stopped(); ++i) {
         progress.tick(i);
-        const QString& name = names[i];
+        if (i + RunEffects::kAhead < count) {
+            effects.comingUp(names.at(i + RunEffects::kAhead));
+        }
+        // The entry's name without a copy of its own: a batch of any size makes no string per entry.
+        const QStringView view = names.at(i);
+        const QString name = QString::fromRawData(view.data(), view.size());
         if (passOver(name)) {
             effects.passOver(i);
             continue;

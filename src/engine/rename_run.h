@@ -1,12 +1,12 @@
 #pragma once
 
 #include "engine/command_services.h"
+#include "engine/name_list.h"
 #include "engine/rename_request.h"
 #include "engine/rename_step.h"
 #include "engine/run_log.h"
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 #include <functional>
 
@@ -15,8 +15,9 @@ namespace filarion::engine {
 // The one walk over a list of entries that the run, the preview and the undo share: for each entry in order
 // the progress bar moves; an entry that passOver names is passed over (an event of the effects); every
 // other gets its step's decision, which the walk carries out through ApplyRename and the effects, until a
-// line cannot be written. True when it stopped for that (the user has been told).
-bool walkEntries(const QStringList& names, const std::function<bool(const QString&)>& passOver,
+// line cannot be written. True when it stopped for that (the user has been told). The name handed to passOver
+// and decide lies in names' own text: valid during that call only.
+bool walkEntries(const NameList& names, const std::function<bool(const QString&)>& passOver,
                  const std::function<StepDecision(int, const QString&)>& decide, CommandServices& services,
                  RunEffects& effects);
 

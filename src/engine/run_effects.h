@@ -44,6 +44,10 @@ public:
     virtual std::error_code retractLine() = 0;
     // The walk passed over the entry without a step: the program's own file or the rename log.
     virtual void passOver(int /*entry*/) {}
+    // The name of the entry kAhead entries after the one the walk is at: a hint, for effects that look names
+    // up, of what comes.
+    static constexpr int kAhead = 16;
+    virtual void comingUp(QStringView /*name*/) {}
 };
 
 } // namespace filarion::engine

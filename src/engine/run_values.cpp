@@ -25,11 +25,11 @@ bool IsSkippedEntry(QStringView name, QStringView programName) {
     return isProgramFile(name, programName) || isLogFile(name);
 }
 
-RunValues scanWorkingSet(const QStringList& files, QStringView programName) {
+RunValues scanWorkingSet(const NameList& files, QStringView programName) {
     RunValues values;
     values.count = static_cast<int>(files.size());
     for (int i = 0; i < values.count; ++i) {
-        const QString& name = files[i];
+        const QStringView name = files.at(i);
         const bool program = isProgramFile(name, programName);
         const bool log = isLogFile(name);
         if (program) {

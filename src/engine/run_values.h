@@ -1,7 +1,8 @@
 #pragma once
 
+#include "engine/name_list.h"
+
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
 namespace filarion::engine {
@@ -26,6 +27,6 @@ struct RunValues {
 };
 
 // The pre-scan of the working set, in list order.
-RunValues scanWorkingSet(const QStringList& files, QStringView programName);
+RunValues scanWorkingSet(const NameList& files, QStringView programName);
 
 } // namespace filarion::engine

@@ -1,5 +1,6 @@
 #include "engine/undo_run.h"
 
+#include "engine/name_list.h"
 #include "engine/rename_run.h"
 #include "engine/run_log.h"
 #include "engine/texts.h"
@@ -8,21 +9,26 @@
 #include "platform/gbk_read.h"
 #include "platform/gbk_text.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace filarion::engine {
 
 namespace {
 
+// Both names lie in the text of the line being read.
 struct UndoStep {
-    QString currentName; // the new name of the run's line, which the file bears now
-    QString formerName;  // the old name it goes back to
+    QStringView currentName; // the new name of the run's line, which the file bears now
+    QStringView formerName;  // the old name it goes back to
 };
 
 struct UndoPlan {
     // In the order they are taken back: the names the files bear now, and the names they go back to.
-    QStringList currentNames;
-    QStringList formerNames;
+    NameList currentNames;
+    NameList formerNames;
     int leftAlone = 0; // done lines that identify no single file
 };
 
@@ -66,18 +72,16 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
             continue;
         }
         ++splits;
-        QString former = oldName.toString();
         if (oldName == newName) {
             sameNameSplit = true;
-            sameNameFits = snapshot.isFile(former);
+            sameNameFits = snapshot.isFile(oldName);
             continue;
         }
-        QString current = newName.toString();
-        if (snapshot.isFile(current) && !snapshot.contains(former)) {
+        if (snapshot.isFile(newName) && !snapshot.contains(oldName)) {
             ++fits;
-            refused = refused || !mayTakeBack(current, former, programName);
-            step = {std::move(current), std::move(former)};
-        } else if (snapshot.isFile(former) && !snapshot.contains(current)) {
+            refused = refused || !mayTakeBack(newName, oldName, programName);
+            step = {newName, oldName};
+        } else if (snapshot.isFile(oldName) && !snapshot.contains(newName)) {
             notDone = true;
         }
     }
@@ -96,6 +100,98 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
     return notDone ? DoneReading::NotDone : DoneReading::NoFit;
 }
 
+// Hints the snapshot about the lines that the reader gives next (earlier in the log) while it reads the
+// current one: the places of their two names in the table, kDistance lines ahead, then the bytes of the
+// entries found at the new name's place, half as far ahead. Only names of ASCII bytes are hinted, whose bytes in the
+// log are their keys. The reading itself is untouched: a hint that misses costs a little time and nothing else.
+class LookAhead {
+public:
+    LookAhead(const platform::ReverseLineReader& log, const platform::FolderSnapshot& snapshot)
+        : m_log(log), m_snapshot(snapshot) {
+        platform::GbkEncoder encoder;
+        m_renamedTo = encoder.encode(QStringView(texts::kRenamedTo));
+        m_done = encoder.encode(QStringView(texts::kLineDone));
+    }
+
+    // After each line the reader gave.
+    void step() {
+        if (!m_snapshot.takesHints()) {
+            return;
+        }
+        const QByteArrayView ahead = m_log.ahead();
+        const char* first = ahead.data();
+        const char* current = first + ahead.size(); // where the current line starts
+        if (m_hinted > 0 && nearest().start == current) {
+            --m_hinted; // the current line is the nearest one hinted
+        } else {
+            m_hinted = 0; // another window, or no line ahead: start again just before the current line
+            m_end = ahead.size() >= 2 ? current - 2 : nullptr;
+        }
+        // Only the bytes read before the current line are looked at.
+        if (m_end != nullptr && (m_end < first || m_end + 2 > current)) {
+            m_end = nullptr;
+        }
+        while (m_end != nullptr && m_hinted < kDistance) {
+            hintNext(first);
+        }
+    }
+
+private:
+    static constexpr int kDistance = 16;
+
+    static bool isAscii(QByteArrayView bytes) {
+        return !bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    }
+
+    struct Hinted {
+        const char* start = nullptr; // where the line starts among the bytes read
+        std::size_t hash = 0;        // its new name's, or 0 when not hinted
+    };
+
+    Hinted& at(int distance) {
+        return m_lines[std::size_t((m_pushed - 1 - std::uint64_t(m_hinted - distance)) % kDistance)];
+    }
+    Hinted& nearest() { return at(1); }
+
+    // The line that ends at m_end (its CR LF there).
+    void hintNext(const char* first) {
+        const auto* lineFeed = static_cast<const char*>(::memrchr(first, '\n', std::size_t(m_end - first)));
+        if (lineFeed == nullptr) {
+            m_end = nullptr; // the line may start before the bytes read
+            return;
+        }
+        const QByteArrayView line(lineFeed + 1, m_end - lineFeed - 1);
+        m_end = lineFeed > first && lineFeed[-1] == '\r' ? lineFeed - 1 : nullptr;
+        std::size_t hash = 0;
+        const qsizetype split = line.indexOf(m_renamedTo);
+        if (split > 0 && line.endsWith(m_done)) {
+            const QByteArrayView former = line.first(split);
+            const QByteArrayView current = line.sliced(split + m_renamedTo.size()).chopped(m_done.size());
+            if (isAscii(former) && isAscii(current)) {
+                hash = platform::FolderSnapshot::hashOf(std::string_view(current.data(), std::size_t(current.size())));
+                m_snapshot.bringSlotIn(hash);
+                m_snapshot.bringSlotIn(
+                    platform::FolderSnapshot::hashOf(std::string_view(former.data(), std::size_t(former.size()))));
+            }
+        }
+        ++m_pushed;
+        ++m_hinted;
+        at(m_hinted) = {line.data(), hash};
+        if (m_hinted > kDistance / 2 && at(m_hinted - kDistance / 2).hash != 0) {
+            m_snapshot.bringKeyIn(at(m_hinted - kDistance / 2).hash);
+        }
+    }
+
+    const platform::ReverseLineReader& m_log;
+    const platform::FolderSnapshot& m_snapshot;
+    QByteArray m_renamedTo;
+    QByteArray m_done;
+    const char* m_end = nullptr; // where the next line to hint ends (its CR), or nowhere
+    int m_hinted = 0;            // lines hinted ahead of the current one
+    std::uint64_t m_pushed = 0;  // lines hinted in all
+    std::array<Hinted, kDistance> m_lines{};
+};
+
 // The last run of the log: the lines after its last header, read from the last to the first, each
 // reversible one played back on the snapshot so that the next one is read against the folder as it will be.
 // Nothing when the log has no header; a read error leaves the plan empty and the reader's error set.
@@ -105,7 +201,9 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
     // Only the last whole line may have been written ahead of a rename that a kill stopped.
     bool last = !log.endsTorn();
     plan.leftAlone = log.endsTorn() ? 1 : 0;
+    LookAhead lookAhead(log, snapshot);
     while (log.previous()) {
+        lookAhead.step();
         const LogLineReader::Kind kind = reader.read(log.line(), log.isCut());
         if (kind == LogLineReader::Kind::Header) {
             return plan;
@@ -140,8 +238,8 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
             break;
         case LineReading::Reversible:
             snapshot.rename(step.currentName, step.formerName);
-            plan.currentNames.push_back(std::move(step.currentName));
-            plan.formerNames.push_back(std::move(step.formerName));
+            plan.currentNames.append(step.currentName);
+            plan.formerNames.append(step.formerName);
             break;
         }
     }
@@ -220,7 +318,11 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
         // The undo's own step: each planned file back to its former name, nothing passed over.
         stopped = walkEntries(
             plan.currentNames, [](const QString&) { return false; },
-            [&](int i, const QString&) { return StepDecision::renameTo(plan.formerNames[i]); }, services, effects);
+            [&](int i, const QString&) {
+                const QStringView former = plan.formerNames.at(i);
+                return StepDecision::renameTo(QString::fromRawData(former.data(), former.size()));
+            },
+            services, effects);
         notRestored += count - effects.renamed();
         (void)log.close();
     }

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -28,16 +29,16 @@ QString upperEachUnit(QString name) {
     return name;
 }
 
-QString foldedAs(NameCase nameCase, const QString& name) {
+QString foldedAs(NameCase nameCase, QStringView name) {
     switch (nameCase) {
     case NameCase::Exact:
         break;
     case NameCase::Upper:
-        return upperEachUnit(name);
+        return upperEachUnit(name.toString());
     case NameCase::CaseFolded:
-        return name.normalized(QString::NormalizationForm_D).toCaseFolded();
+        return name.toString().normalized(QString::NormalizationForm_D).toCaseFolded();
     }
-    return name;
+    return name.toString();
 }
 
 // The name with its ASCII letters in the other case (upper when that changes it, else lower); empty for a
@@ -47,18 +48,19 @@ QByteArray otherAsciiCase(const QByteArray& bytes) {
     return upper != bytes ? upper : bytes.toLower() != bytes ? bytes.toLower() : QByteArray();
 }
 
-// encodeEntryName, with a shortcut for a name of ASCII only, whose bytes are its units.
-bool encodeName(const QString& name, QByteArray& bytes) {
+// encodeEntryName, with a shortcut for a name of ASCII only, whose bytes are its units (written into the
+// buffer's own room: no allocation once it is large enough).
+bool encodeName(QStringView name, QByteArray& bytes) {
     const qsizetype size = name.size();
     if (size == 0) {
         return false;
     }
     bytes.resize(size);
     char* out = bytes.data();
-    const char16_t* in = QStringView(name).utf16();
+    const char16_t* in = name.utf16();
     for (qsizetype i = 0; i < size; ++i) {
         if (in[i] >= 0x80) {
-            std::optional<QByteArray> encoded = encodeEntryName(name);
+            std::optional<QByteArray> encoded = encodeEntryName(name.toString());
             bytes = encoded.value_or(QByteArray());
             return encoded.has_value();
         }
@@ -81,8 +83,36 @@ void FolderSnapshot::KeyTable::clear() {
     m_bytes.shrink_to_fit();
     m_slots.clear();
     m_slots.shrink_to_fit();
+    m_staged.clear();
+    m_staged.shrink_to_fit();
     m_used = 0;
     m_erased = 0;
+}
+
+void FolderSnapshot::KeyTable::stage(std::string_view key, bool file) {
+    if (key.size() <= kLongestKey) {
+        m_staged.push_back(Slot(m_bytes.size()) | (Slot(key.size()) << kLengthShift) | kUsed | (file ? kFile : 0));
+        m_bytes.append(key);
+    }
+}
+
+// The staged keys lie one after another in the buffer, so hashing them reads it once from start to end;
+// the table is sized once for all of them.
+void FolderSnapshot::KeyTable::index() {
+    std::vector<Slot> staged;
+    staged.swap(m_staged);
+    for (const Slot slot : m_slots) {
+        if ((slot & kUsed) != 0) {
+            staged.push_back(slot);
+        }
+    }
+    rebuild(staged.size(), staged, false);
+}
+
+void FolderSnapshot::KeyTable::reserveOne() {
+    if (4 * (m_used + m_erased + 1) > 3 * m_slots.size()) {
+        grow();
+    }
 }
 
 std::size_t FolderSnapshot::KeyTable::find(std::string_view key) const {
@@ -103,14 +133,31 @@ std::size_t FolderSnapshot::KeyTable::find(std::string_view key) const {
     }
 }
 
-bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file) {
+// The first used slot on the hash's way whose tag fits: most likely the entry a look-up will compare.
+void FolderSnapshot::KeyTable::bringKeyIn(std::size_t hash) const {
+    if (m_slots.empty()) {
+        return;
+    }
+    const Slot tag = tagOf(hash);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = hash & mask, probes = 0; probes < 8; at = (at + 1) & mask, ++probes) {
+        const Slot slot = m_slots[at];
+        if (slot == 0) {
+            return;
+        }
+        if ((slot & kUsed) != 0 && (slot >> kTagShift) << kTagShift == tag) {
+            __builtin_prefetch(m_bytes.data() + (slot & kStartMask));
+            return;
+        }
+    }
+}
+
+bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file, std::size_t replacing) {
     // No file system takes a name that long; the table cannot hold it, nor can it be found.
     if (key.size() > kLongestKey) {
         return false;
     }
-    if (4 * (m_used + m_erased + 1) > 3 * m_slots.size()) {
-        grow();
-    }
+    reserveOne();
     const std::size_t hash = std::hash<std::string_view>{}(key);
     const Slot tag = tagOf(hash);
     const std::size_t mask = m_slots.size() - 1;
@@ -130,38 +177,80 @@ bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file) {
             break;
         }
     }
+    // The key goes where the one it replaces lies, when it fits there: renames to names no longer than the old
+    // ones leave the buffer as it is.
+    Slot start = m_bytes.size();
+    if (replacing != npos && key.size() <= keyAt(m_slots[replacing]).size()) {
+        start = m_slots[replacing] & kStartMask;
+        std::copy(key.begin(), key.end(), m_bytes.begin() + std::ptrdiff_t(start));
+    } else {
+        m_bytes.append(key);
+    }
     m_erased -= m_slots[free] != 0 ? 1 : 0;
-    m_slots[free] = Slot(m_bytes.size()) | (Slot(key.size()) << kLengthShift) | kUsed | (file ? kFile : 0) | tag;
-    m_bytes.append(key);
+    m_slots[free] = start | (Slot(key.size()) << kLengthShift) | kUsed | (file ? kFile : 0) | tag;
     ++m_used;
     return true;
 }
 
+// A slot followed by an empty one lies on no other key's way from its home slot: it becomes empty rather
+// than erased, and so do the erased ones just before it. Renames then leave few erased slots to grow on.
 void FolderSnapshot::KeyTable::erase(std::size_t slot) {
-    m_slots[slot] = (m_slots[slot] & ~kUsed) | kErased;
+    const std::size_t mask = m_slots.size() - 1;
     --m_used;
-    ++m_erased;
+    if (m_slots[(slot + 1) & mask] != 0) {
+        m_slots[slot] = (m_slots[slot] & ~kUsed) | kErased;
+        ++m_erased;
+        return;
+    }
+    m_slots[slot] = 0;
+    for (std::size_t at = (slot - 1) & mask; (m_slots[at] & kErased) != 0; at = (at - 1) & mask) {
+        m_slots[at] = 0;
+        --m_erased;
+    }
 }
 
-// Slots for twice the entries after the next one, the erased ones dropped.
 void FolderSnapshot::KeyTable::grow() {
+    std::vector<Slot> old;
+    old.swap(m_slots);
+    rebuild(m_used + 1, old, true);
+}
+
+void FolderSnapshot::KeyTable::rebuild(std::size_t entries, const std::vector<Slot>& from, bool unique) {
     std::size_t capacity = 16;
-    while (capacity < 2 * (m_used + 1)) {
+    while (capacity < 2 * entries) {
         capacity *= 2;
     }
-    std::vector<Slot> old(capacity, 0);
-    old.swap(m_slots);
+    m_slots.assign(capacity, 0);
+    m_used = 0;
     m_erased = 0;
     const std::size_t mask = capacity - 1;
-    for (const Slot slot : old) {
-        if ((slot & kUsed) == 0) {
-            continue;
+    // In batches: every slot of a batch is asked for before the first one is written, so that the batch waits
+    // for memory about once rather than once a key.
+    constexpr std::size_t kBatch = 32;
+    std::array<std::pair<Slot, std::size_t>, kBatch> batch;
+    std::size_t next = 0;
+    while (next < from.size()) {
+        std::size_t count = 0;
+        for (; next < from.size() && count < kBatch; ++next) {
+            if ((from[next] & kUsed) != 0) {
+                const std::size_t hash = std::hash<std::string_view>{}(keyAt(from[next]));
+                __builtin_prefetch(&m_slots[hash & mask]);
+                batch[count++] = {from[next], hash};
+            }
         }
-        std::size_t at = std::hash<std::string_view>{}(keyAt(slot)) & mask;
-        while (m_slots[at] != 0) {
-            at = (at + 1) & mask;
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto [slot, hash] = batch[i];
+            const Slot tag = tagOf(hash);
+            std::size_t at = hash & mask;
+            bool twice = false;
+            while (m_slots[at] != 0 && !(twice = !unique && matches(m_slots[at], tag, keyAt(slot)))) {
+                at = (at + 1) & mask;
+            }
+            if (!twice) {
+                m_slots[at] = (slot & ~(~Slot(0) << kTagShift)) | tag;
+                ++m_used;
+            }
         }
-        m_slots[at] = slot;
     }
 }
 
@@ -189,10 +278,11 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder) {
         m_case = NameCase::CaseFolded;
     }
     if (const std::error_code error = visitRawEntries(std::move(fd), [this](const char* name, EntryKind kind) {
-            m_entries.insert(std::string_view(name), kind == EntryKind::File);
+            m_entries.stage(std::string_view(name), kind == EntryKind::File);
         })) {
         return error;
     }
+    m_entries.index();
     // Other file systems (exFAT through FUSE reports only "fuse") answer a look-up.
     if (m_case == NameCase::Exact && lookupIgnoresCase()) {
         m_case = NameCase::Upper;
@@ -229,16 +319,18 @@ bool FolderSnapshot::lookupIgnoresCase() const {
     return ignores;
 }
 
-bool FolderSnapshot::keyOf(const QString& name, QByteArray& key) const {
+bool FolderSnapshot::keyOf(QStringView name, QByteArray& key) const {
     if (!encodeName(name, key)) {
         return false;
     }
-    key = keyOfEncoded(name, std::move(key));
+    foldKey(name, key);
     return true;
 }
 
-QByteArray FolderSnapshot::keyOfEncoded(const QString& name, QByteArray bytes) const {
-    return m_case == NameCase::Exact ? bytes : QFile::encodeName(foldedAs(m_case, name));
+void FolderSnapshot::foldKey(QStringView name, QByteArray& bytes) const {
+    if (m_case != NameCase::Exact) {
+        bytes = QFile::encodeName(foldedAs(m_case, name));
+    }
 }
 
 // A name read from the folder; bytes that do not decode exactly are compared as they are.
@@ -260,49 +352,63 @@ bool FolderSnapshot::fits(const QByteArray& bytes) const {
     return errno != ENAMETOOLONG && bytes.size() <= m_longestName;
 }
 
-RenameResult FolderSnapshot::rename(const QString& oldName, const QString& newName) {
+RenameResult FolderSnapshot::rename(QStringView oldName, QStringView newName) {
     if (oldName == newName) {
         return RenameResult::Renamed;
     }
-    QByteArray from;
-    QByteArray to;
-    if (!encodeName(oldName, from) || !encodeName(newName, to) || !fits(to)) {
+    if (!encodeName(oldName, m_key) || !encodeName(newName, m_newKey) || !fits(m_newKey)) {
         return RenameResult::Failed;
     }
-    const std::size_t old = m_entries.find(viewOf(keyOfEncoded(oldName, std::move(from))));
+    foldKey(oldName, m_key);
+    foldKey(newName, m_newKey);
+    m_entries.reserveOne(); // the insert below moves no slot, the old entry's included
+    const std::size_t old = m_entries.find(viewOf(m_key));
     if (old == KeyTable::npos) {
         return RenameResult::Failed; // the disk says ENOENT before it looks at the new name
     }
     // A new name that differs from the old one only in a case the file system ignores is taken by the entry
     // itself: the disk refuses to replace it.
-    to = keyOfEncoded(newName, std::move(to));
-    if (m_entries.find(viewOf(to)) != KeyTable::npos) {
+    if (!m_entries.insert(viewOf(m_newKey), m_entries.isFile(old), old)) {
         return RenameResult::TargetExists;
     }
-    const bool file = m_entries.isFile(old);
     m_entries.erase(old);
-    m_entries.insert(viewOf(to), file);
     return RenameResult::Renamed;
 }
 
-bool FolderSnapshot::contains(const QString& name) const {
-    QByteArray key;
-    return keyOf(name, key) && m_entries.find(viewOf(key)) != KeyTable::npos;
+void FolderSnapshot::hint(QStringView name) {
+    if (!takesHints()) {
+        return;
+    }
+    std::size_t hash = 0;
+    const qsizetype size = name.size();
+    if (size > 0 && size <= 255 && std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        char bytes[255];
+        std::transform(name.begin(), name.end(), bytes, [](QChar c) { return static_cast<char>(c.unicode()); });
+        hash = hashOf(std::string_view(bytes, std::size_t(size)));
+        bringSlotIn(hash);
+    }
+    std::size_t& nearer = m_hinted[m_hints++ % m_hinted.size()];
+    if (nearer != 0) {
+        bringKeyIn(nearer);
+    }
+    nearer = hash;
 }
 
-bool FolderSnapshot::isFile(const QString& name) const {
-    QByteArray key;
-    if (!keyOf(name, key)) {
+bool FolderSnapshot::contains(QStringView name) const {
+    return keyOf(name, m_key) && m_entries.find(viewOf(m_key)) != KeyTable::npos;
+}
+
+bool FolderSnapshot::isFile(QStringView name) const {
+    if (!keyOf(name, m_key)) {
         return false;
     }
-    const std::size_t entry = m_entries.find(viewOf(key));
+    const std::size_t entry = m_entries.find(viewOf(m_key));
     return entry != KeyTable::npos && m_entries.isFile(entry);
 }
 
-void FolderSnapshot::addFile(const QString& name) {
-    QByteArray key;
-    if (keyOf(name, key)) {
-        m_entries.insert(viewOf(key), true);
+void FolderSnapshot::addFile(QStringView name) {
+    if (keyOf(name, m_key)) {
+        m_entries.insert(viewOf(m_key), true);
     }
 }
 

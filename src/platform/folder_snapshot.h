@@ -5,8 +5,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -36,14 +38,28 @@ public:
     [[nodiscard]] std::error_code take(const FolderHandle& folder);
 
     // NoReplaceRenamer::rename, played on the snapshot.
-    RenameResult rename(const QString& oldName, const QString& newName);
+    RenameResult rename(QStringView oldName, QStringView newName);
 
     // True when an entry of that name is there, of any kind.
-    bool contains(const QString& name) const;
+    bool contains(QStringView name) const;
     // True when the entry of that name is a regular file or a link to one, as the working set counts files.
-    bool isFile(const QString& name) const;
+    bool isFile(QStringView name) const;
     // Adds a regular file of that name unless an entry of that name is there.
-    void addFile(const QString& name);
+    void addFile(QStringView name);
+
+    // Hints for a name about to be looked up, given as bytes that are its key when it is ASCII only on a
+    // folder that compares names exactly (nothing is done otherwise): bringSlotIn() brings its place in the
+    // table into the cache, and a few look-ups later bringKeyIn() the bytes of the entry found there. A
+    // million look-ups at random then rarely wait for memory. Neither changes what a look-up answers.
+    static std::size_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
+    bool takesHints() const { return m_case == NameCase::Exact; }
+    void bringSlotIn(std::size_t hash) const { m_entries.bringSlotIn(hash); }
+    void bringKeyIn(std::size_t hash) const { m_entries.bringKeyIn(hash); }
+
+    // The same two hints for the names of a list walked in order, given kHintDistance names ahead of the
+    // one looked up now: the slot at once, the entry's bytes half as far ahead.
+    static constexpr int kHintDistance = 16;
+    void hint(QStringView name);
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_case; }
@@ -51,17 +67,30 @@ public:
 private:
     // The keys of the entries (their names as the file system compares them), one after another in one
     // buffer, found through an open-addressed table: a folder of a million names costs two allocations, not
-    // two million. A rename leaves the old key's bytes in the buffer and appends the new one.
+    // two million. A rename writes the new key over the old one where it fits, else appends it.
     class KeyTable {
     public:
         void clear();
         std::size_t size() const { return m_used; }
+        // Appends a key for index() without looking it up; the table is made once, for all of them.
+        void stage(std::string_view key, bool file);
+        // Makes the table of the staged keys; a key staged twice is there once.
+        void index();
+        // Room for one more key, so that the next insert moves no slot.
+        void reserveOne();
         // The entry's slot, or npos.
         std::size_t find(std::string_view key) const;
-        // Adds the key unless it is there; false when it was.
-        bool insert(std::string_view key, bool file);
+        // Adds the key unless it is there; false when it was. Where replacing names the slot of an entry that
+        // is erased next, the key may take that entry's bytes.
+        bool insert(std::string_view key, bool file, std::size_t replacing = npos);
         void erase(std::size_t slot);
         bool isFile(std::size_t slot) const { return (m_slots[slot] & kFile) != 0; }
+        void bringSlotIn(std::size_t hash) const {
+            if (!m_slots.empty()) {
+                __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
+            }
+        }
+        void bringKeyIn(std::size_t hash) const;
         // Calls visit(key, file) for every entry.
         template <typename Visit> void forEach(Visit visit) const {
             for (const Slot slot : m_slots) {
@@ -94,16 +123,21 @@ private:
             return (slot & kUsed) != 0 && (slot >> kTagShift) << kTagShift == tag && keyAt(slot) == key;
         }
         void grow();
+        // Slots for twice the given entries, with every used slot of from (the old slots, or the staged ones)
+        // placed again; erased ones are dropped.
+        void rebuild(std::size_t entries, const std::vector<Slot>& from, bool unique);
 
         std::string m_bytes;
-        std::vector<Slot> m_slots; // a power of two long, at most 3/4 of it used or erased
+        std::vector<Slot> m_slots;  // a power of two long, at most 3/4 of it used or erased
+        std::vector<Slot> m_staged; // keys appended by stage(), not yet in the table
         std::size_t m_used = 0;
         std::size_t m_erased = 0;
     };
 
     // The key of a name: its bytes as the file system compares them; false when the name cannot be stored.
-    bool keyOf(const QString& name, QByteArray& key) const;
-    QByteArray keyOfEncoded(const QString& name, QByteArray bytes) const; // bytes: the name encoded
+    bool keyOf(QStringView name, QByteArray& key) const;
+    // Turns the name's bytes (encoded) into its key, in place.
+    void foldKey(QStringView name, QByteArray& bytes) const;
     QByteArray keyOfBytes(const QByteArray& bytes) const;
     bool fits(const QByteArray& bytes) const;
     bool lookupIgnoresCase() const;
@@ -112,6 +146,11 @@ private:
     qsizetype m_longestName = 255; // in bytes, as the file system reports it
     NameCase m_case = NameCase::Exact;
     UniqueFd m_folder; // the held folder, for looking up long names
+    // Reused for the names of each call, so that a look-up or a rename allocates nothing.
+    mutable QByteArray m_key;
+    QByteArray m_newKey;
+    std::array<std::size_t, kHintDistance / 2> m_hinted{}; // the hashes of the last names hinted, 0 for none
+    std::size_t m_hints = 0;
 };
 
 } // namespace filarion::platform

@@ -81,28 +81,29 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const engine::PreviewRow& row = m_preview.rows[static_cast<std::size_t>(index.row())];
+    const auto row = static_cast<std::size_t>(index.row());
+    const engine::PreviewRows& rows = m_preview.rows;
     switch (role) {
     case Qt::ToolTipRole: // the whole name where the table elides it
         return index.column() == ResultColumn ? QVariant() : data(index, Qt::DisplayRole);
     case Qt::DisplayRole:
         switch (index.column()) {
         case OldNameColumn:
-            return row.oldName;
+            return rows.oldName(row).toString();
         case NewNameColumn:
-            return row.newName;
+            return rows.newName(row).toString();
         case ResultColumn:
-            return previewResultText(row.result);
+            return previewResultText(rows.result(row));
         default:
             return {};
         }
     case Qt::ForegroundRole:
-        if (isProblem(row.result)) {
+        if (isProblem(rows.result(row))) {
             return QBrush(QColor(0xA0, 0x10, 0x10));
         }
-        return row.result == PreviewResult::Renamed ? QVariant() : QVariant(QBrush(QColor(0x70, 0x70, 0x70)));
+        return rows.result(row) == PreviewResult::Renamed ? QVariant() : QVariant(QBrush(QColor(0x70, 0x70, 0x70)));
     case Qt::BackgroundRole:
-        return isProblem(row.result) ? QVariant(QBrush(QColor(0xFF, 0xE4, 0xE1))) : QVariant();
+        return isProblem(rows.result(row)) ? QVariant(QBrush(QColor(0xFF, 0xE4, 0xE1))) : QVariant();
     default:
         return {};
     }
@@ -129,16 +130,17 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
 QStringList PreviewTableModel::longestNames() const {
     constexpr std::size_t kMeasured = 16;
     // The widest names so far, the narrowest of them first: one pass over the rows, a few entries kept.
-    std::vector<std::pair<qsizetype, const QString*>> widest;
+    std::vector<std::pair<qsizetype, QStringView>> widest;
     widest.reserve(kMeasured + 1);
     const auto wider = [](const auto& a, const auto& b) { return a.first > b.first; };
-    for (const engine::PreviewRow& row : m_preview.rows) {
-        for (const QString* name : {&row.oldName, &row.newName}) {
-            if (widest.size() == kMeasured && name->size() * 2 <= widest.front().first) {
+    const engine::PreviewRows& rows = m_preview.rows;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (const QStringView name : {rows.oldName(row), rows.newName(row)}) {
+            if (widest.size() == kMeasured && name.size() * 2 <= widest.front().first) {
                 continue; // not even counting every character twice makes it wider
             }
-            qsizetype room = name->size();
-            for (const QChar unit : *name) {
+            qsizetype room = name.size();
+            for (const QChar unit : name) {
                 room += unit.unicode() >= 0x1100 ? 1 : 0;
             }
             if (widest.size() == kMeasured && room <= widest.front().first) {
@@ -155,7 +157,7 @@ QStringList PreviewTableModel::longestNames() const {
     std::sort_heap(widest.begin(), widest.end(), wider);
     QStringList longest{headerData(OldNameColumn, Qt::Horizontal, Qt::DisplayRole).toString()};
     for (const auto& name : widest) {
-        longest << *name.second;
+        longest << name.second.toString();
     }
     return longest;
 }
@@ -163,9 +165,9 @@ QStringList PreviewTableModel::longestNames() const {
 QString PreviewTableModel::countLine() const {
     qsizetype renamed = 0;
     qsizetype skipped = 0;
-    for (const engine::PreviewRow& row : m_preview.rows) {
-        renamed += row.result == PreviewResult::Renamed ? 1 : 0;
-        skipped += row.result == PreviewResult::Skipped ? 1 : 0;
+    for (std::size_t row = 0; row < m_preview.rows.size(); ++row) {
+        renamed += m_preview.rows.result(row) == PreviewResult::Renamed ? 1 : 0;
+        skipped += m_preview.rows.result(row) == PreviewResult::Skipped ? 1 : 0;
     }
     const auto all = static_cast<qsizetype>(m_preview.rows.size());
     return QString::fromUtf16(ui_core::texts::kPreviewCount)
@@ -186,17 +188,18 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tblPreview"));
-    m_table->setModel(&m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
     m_table->setShowGrid(false);
     // Fixed row heights, and the names measured only where they are longest: measuring every row would cost
-    // as much as the rows are many. The result column is as wide as its longest text and never shrinks; the
-    // name columns share the rest, so that they grow with the dialog, and elide a name in the middle.
+    // as much as the rows are many. The row height is set before the rows come, so that each row is made once
+    // with it. The result column is as wide as its longest text and never shrinks; the name columns share the
+    // rest, so that they grow with the dialog, and elide a name in the middle.
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setModel(&m_model);
     m_table->setTextElideMode(Qt::ElideMiddle);
     QHeaderView* columns = m_table->horizontalHeader();
     columns->setStretchLastSection(false);

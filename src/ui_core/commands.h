@@ -1,13 +1,13 @@
 #pragma once
 
 #include "engine/command_services.h"
+#include "engine/name_list.h"
 #include "engine/rename_preview.h"
 #include "engine/rename_request.h"
 #include "engine/run_log.h"
 #include "listing/file_list_export.h"
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 namespace filarion::ui_core {
@@ -26,7 +26,7 @@ struct CommandInputs {
     listing::NameForm nameForm = listing::NameForm::WithExtension;
     QString patternText;
     QString folder;
-    QStringList names; // the working set's names, in list order
+    engine::NameList names; // the working set's names, in list order
 };
 
 engine::RenameRequest renameRequestOf(const CommandInputs& inputs);

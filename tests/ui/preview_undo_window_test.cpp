@@ -225,7 +225,7 @@ void PreviewUndoWindowTest::previewShowsEveryResultAndNameWhole() {
     const QString longName = QString(120, u'长') + u".JPG"_s;
     engine::RenamePreview preview;
     preview.rows.assign(40, {u"照片.JPG"_s, u".JPG"_s, engine::PreviewResult::EmptyName});
-    preview.rows.push_back({longName, longName, engine::PreviewResult::Unchanged});
+    preview.rows.append({longName, longName, engine::PreviewResult::Unchanged});
     ui::PreviewDialog dialog(preview);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

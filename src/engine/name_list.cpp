@@ -1,0 +1,56 @@
+#include "engine/name_list.h"
+
+namespace filarion::engine {
+
+NameList::NameList(const QStringList& names) {
+    qsizetype units = 0;
+    for (const QString& name : names) {
+        units += name.size();
+    }
+    reserve(names.size(), units);
+    for (const QString& name : names) {
+        append(name);
+    }
+}
+
+NameList::NameList(std::initializer_list<QStringView> names) {
+    for (const QStringView name : names) {
+        append(name);
+    }
+}
+
+void NameList::reserve(qsizetype names, qsizetype units) {
+    m_text.reserve(units);
+    m_starts.reserve(names + 1);
+}
+
+void NameList::append(QStringView name) {
+    if (m_starts.isEmpty()) {
+        m_starts.push_back(0);
+    }
+    m_text.append(name);
+    m_starts.push_back(m_text.size());
+}
+
+QStringList NameList::toStringList() const {
+    QStringList names;
+    names.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i) {
+        names.push_back(at(i).toString());
+    }
+    return names;
+}
+
+bool operator==(const NameList& a, const NameList& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a.at(i) != b.at(i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace filarion::engine
