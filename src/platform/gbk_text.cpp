@@ -105,6 +105,21 @@ void GbkEncoder::appendConverted(QStringView text, QByteArray& out) {
 
 void GbkEncoder::appendRecord(QStringView text, QByteArray& out) {
     const qsizetype start = out.size();
+    // ASCII, the usual line, is copied and checked for line breaks in one pass.
+    out.resize(start + text.size() + 2);
+    char* bytes = out.data() + start;
+    const char16_t* units = text.utf16();
+    qsizetype ascii = 0;
+    for (; ascii < text.size() && units[ascii] < 0x80; ++ascii) {
+        const auto c = static_cast<char>(units[ascii]);
+        bytes[ascii] = c == '\r' || c == '\n' ? '?' : c;
+    }
+    if (ascii == text.size()) {
+        bytes[ascii] = '\r';
+        bytes[ascii + 1] = '\n';
+        return;
+    }
+    out.resize(start);
     append(text, out);
     // CR and LF never occur inside a GBK double-byte character (trail bytes start at 0x40).
     for (qsizetype i = start; i < out.size(); ++i) {
