@@ -210,6 +210,15 @@ int BenchReport::printTargets(const std::vector<Target>& targets) const {
             what = target.name + ", peak resident MB";
             measured.wall /= 1024;
             break;
+        case Target::Kind::PeakRatio: {
+            const Entry* entry = find(target.name, n, EntryKind::Memory);
+            const Entry* against = find(target.against, n, EntryKind::Memory);
+            if (entry != nullptr && against != nullptr && against->kilobytes > 0) {
+                measured.wall = static_cast<double>(entry->kilobytes) / static_cast<double>(against->kilobytes);
+            }
+            what = target.name + " / " + target.against + ", peak resident set";
+            break;
+        }
         }
         if (target.n > 0) {
             what += ", N=" + std::to_string(target.n);

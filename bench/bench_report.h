@@ -27,6 +27,7 @@ struct Target {
         MedianSeconds, // median <= limit
         PerFileScale,  // cost per file at the largest n / at the smallest n <= limit
         PeakMb,        // peak resident set, in MB, <= limit
+        PeakRatio,     // peak resident set / that of `against` <= limit
     };
     Kind kind;
     std::string name;

@@ -4,6 +4,7 @@
 #include "child_process.h"
 #include "engine/command_services.h"
 #include "engine/rename_run.h"
+#include "engine/texts.h"
 #include "engine/undo_run.h"
 #include "peak_memory.h"
 #include "scratch_folder.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <unistd.h>
 #include <vector>
@@ -60,7 +62,27 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
     std::vector<Sample> floor;
     std::vector<Sample> plan;
     long peakKb = 0;
+    std::vector<Sample> longLog;
+    long longLogPeakKb = 0;
     std::string note;
+    // The undo child in the folder: its plan, its peak memory, and a note when it did not do its work.
+    const auto runJob = [&](const ScratchFolder& folder, std::vector<Sample>& samples, long& peak) {
+        ::unlink(resultFile.c_str());
+        const ChildRun run = runChild({self, "--undo-job", resultFile}, folder.path());
+        std::ifstream result(resultFile);
+        Sample sample;
+        int questions = -1;
+        int messages = -1;
+        long kilobytes = 0;
+        if (run.exitCode == 0 && result >> sample.seconds >> sample.cpuSeconds >> questions >> messages >> kilobytes) {
+            samples.push_back(sample);
+            peak = std::max(peak, kilobytes);
+        }
+        if (note.empty() && (run.exitCode != 0 || questions != 1 || messages != 0)) {
+            note = "NOT DONE: exit code " + std::to_string(run.exitCode) + ", " + std::to_string(questions) +
+                   " questions, " + std::to_string(messages) + " messages";
+        }
+    };
     for (int round = 0; round < runs; ++round) {
         const ScratchFolder folder(pool, NameShape::Tagged, n);
         const QString path = QFile::decodeName(QByteArray::fromStdString(folder.path()));
@@ -88,28 +110,28 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
                 floor.push_back(watch.elapsed());
                 continue;
             }
-            ::unlink(resultFile.c_str());
-            const ChildRun run = runChild({self, "--undo-job", resultFile}, folder.path());
-            std::ifstream result(resultFile);
-            Sample sample;
-            int questions = -1;
-            int messages = -1;
-            long kilobytes = 0;
-            if (run.exitCode == 0 &&
-                result >> sample.seconds >> sample.cpuSeconds >> questions >> messages >> kilobytes) {
-                plan.push_back(sample);
-                peakKb = std::max(peakKb, kilobytes);
+            runJob(folder, plan, peakKb);
+        }
+        if (round == runs - 1) {
+            // The log grows to eight copies of the run, the last run the same: the plan does not change.
+            const std::string log =
+                folder.path() + "/" + QFile::encodeName(QString::fromUtf16(engine::texts::kLogFileName)).toStdString();
+            std::ifstream in(log, std::ios::binary);
+            const std::string once{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            std::ofstream out(log, std::ios::binary | std::ios::trunc);
+            for (int copy = 0; copy < 8; ++copy) {
+                out << once;
             }
-            if (note.empty() && (run.exitCode != 0 || questions != 1 || messages != 0)) {
-                note = "NOT DONE: exit code " + std::to_string(run.exitCode) + ", " + std::to_string(questions) +
-                       " questions, " + std::to_string(messages) + " messages";
-            }
+            out.close();
+            runJob(folder, longLog, longLogPeakKb);
         }
     }
     ::unlink(resultFile.c_str());
     report.add(kUndoFloor, n, floor, {});
     report.add(kUndoPlan, n, plan, kUndoFloor, note);
     report.addMemory(kUndoPlan, n, peakKb);
+    report.add(kUndoPlanLongLog, n, longLog, kUndoFloor, note);
+    report.addMemory(kUndoPlanLongLog, n, longLogPeakKb);
 }
 
 int runUndoJob(int argc, char* argv[]) {

@@ -13,6 +13,7 @@ namespace filarion::bench {
 // folder, which holds the folder's working set as the window would, and reports its peak resident set.
 inline const std::string kUndoFloor = "WorkingSet refresh, undo folder";
 inline const std::string kUndoPlan = "undo plan and question";
+inline const std::string kUndoPlanLongLog = "undo plan, log of 8 runs";
 
 void benchUndo(BenchReport& report, InodePool& pool, int n, int runs);
 
