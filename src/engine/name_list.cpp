@@ -32,15 +32,6 @@ void NameList::append(QStringView name) {
     m_starts.push_back(m_text.size());
 }
 
-QStringList NameList::toStringList() const {
-    QStringList names;
-    names.reserve(size());
-    for (qsizetype i = 0; i < size(); ++i) {
-        names.push_back(at(i).toString());
-    }
-    return names;
-}
-
 bool operator==(const NameList& a, const NameList& b) {
     if (a.size() != b.size()) {
         return false;

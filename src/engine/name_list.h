@@ -29,7 +29,6 @@ public:
 
     void reserve(qsizetype names, qsizetype units);
     void append(QStringView name);
-    QStringList toStringList() const;
 
     friend bool operator==(const NameList& a, const NameList& b);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/file_rename.h"
+#include "platform/folder_snapshot.h"
 
 #include <QString>
 #include <QStringView>
@@ -46,7 +47,7 @@ public:
     virtual void passOver(int /*entry*/) {}
     // The name of the entry kAhead entries after the one the walk is at: a hint, for effects that look names
     // up, of what comes.
-    static constexpr int kAhead = 16;
+    static constexpr int kAhead = platform::FolderSnapshot::kHintDistance;
     virtual void comingUp(QStringView /*name*/) {}
 };
 

@@ -137,7 +137,7 @@ public:
     }
 
 private:
-    static constexpr int kDistance = 16;
+    static constexpr int kDistance = platform::FolderSnapshot::kHintDistance;
 
     static bool isAscii(QByteArrayView bytes) {
         return !bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });

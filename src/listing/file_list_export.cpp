@@ -33,12 +33,12 @@ bool writeList(const FileListRequest& request, const platform::FolderHandle& fol
     line.reserve(256);
     for (qsizetype i = 0; i < count; ++i) {
         ticker.tick(i);
-        const QString& name = request.files.at(i);
+        const QStringView name = request.files.at(i);
         line.resize(0); // keeps the capacity
         engine::appendDecimal(line, i + 1);
         line.append(u'.');
         // The name part is a view of the name, so no line costs a copy of its name.
-        line.append(request.form == NameForm::WithExtension ? QStringView(name) : engine::GetNamePart(name));
+        line.append(request.form == NameForm::WithExtension ? name : engine::GetNamePart(name));
         file.writeLine(line);
     }
     return !file.commit();

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/command_services.h"
+#include "engine/name_list.h"
 
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 
 namespace filarion::listing {
@@ -14,9 +14,9 @@ enum class NameForm : std::uint8_t { WithExtension, WithoutExtension };
 struct FileListRequest {
     QString listName; // the list file's name as typed
     NameForm form = NameForm::WithExtension;
-    QString patternText; // the pattern box's text, used in the header line
-    QString folder;      // where the list file goes
-    QStringList files;   // the working set's names, in list order
+    QString patternText;    // the pattern box's text, used in the header line
+    QString folder;         // where the list file goes
+    engine::NameList files; // the working set's names, in list order
 };
 
 // Line 1 of the list file: the folder joined with the pattern text as typed, then "文件清单：".

@@ -103,18 +103,12 @@ bool FolderList::eventFilter(QObject* watched, QEvent* event) {
 
 bool FolderList::setPath(const QString& folder) {
     const QString before = m_model.folder();
-    if (!m_reader) {
-        if (!m_model.setFolder(folder)) {
-            return false;
-        }
-    } else {
-        const QString clean = FolderListModel::cleanFolder(folder);
-        std::optional<QStringList> subfolders = m_reader(clean);
-        if (!subfolders) {
-            return false;
-        }
-        m_model.show(clean, std::move(*subfolders));
+    const QString clean = FolderListModel::cleanFolder(folder);
+    std::optional<QStringList> subfolders = m_reader ? m_reader(clean) : FolderListModel::readSubfolders(clean);
+    if (!subfolders) {
+        return false;
     }
+    m_model.show(clean, std::move(*subfolders));
     const QModelIndex current = m_model.index(m_model.currentRow());
     setCurrentIndex(current);
     // The current folder in the middle: its parents above it, its subfolders below.

@@ -28,13 +28,21 @@ QString FolderListModel::cleanFolder(const QString& folder) {
     return QDir::cleanPath(QDir(folder).absolutePath());
 }
 
+std::optional<QStringList> FolderListModel::readSubfolders(const QString& folder) {
+    ui_core::FolderReading reading(folder, std::nullopt, true);
+    if (reading.error()) {
+        return std::nullopt;
+    }
+    return reading.takeSubfolders();
+}
+
 bool FolderListModel::setFolder(const QString& folder) {
     const QString clean = cleanFolder(folder);
-    ui_core::FolderReading reading(clean, std::nullopt, true);
-    if (reading.error()) {
+    std::optional<QStringList> subfolders = readSubfolders(clean);
+    if (!subfolders) {
         return false;
     }
-    show(clean, reading.takeSubfolders());
+    show(clean, std::move(*subfolders));
     return true;
 }
 

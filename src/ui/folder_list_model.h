@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace filarion::ui {
 
@@ -19,6 +20,9 @@ public:
 
     // The form in which the list holds a folder: absolute and clean.
     static QString cleanFolder(const QString& folder);
+
+    // The visible subfolders of a clean folder in list order, or nothing when it cannot be listed.
+    static std::optional<QStringList> readSubfolders(const QString& folder);
 
     // Moves to an absolute folder and lists it. A folder that cannot be listed is not moved to: false.
     bool setFolder(const QString& folder);

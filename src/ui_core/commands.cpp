@@ -27,7 +27,7 @@ listing::FileListRequest fileListRequestOf(const CommandInputs& inputs) {
     request.form = inputs.nameForm;
     request.patternText = inputs.patternText;
     request.folder = inputs.folder;
-    request.files = inputs.names.toStringList();
+    request.files = inputs.names;
     return request;
 }
 

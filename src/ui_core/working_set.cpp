@@ -187,7 +187,6 @@ std::error_code WorkingSet::take(FolderReading&& reading) {
     m_folder = reading.m_folder;
     m_pattern = reading.m_pattern.value_or(QString());
     m_names = std::move(reading.m_files);
-    reading.m_files = {};
     return reading.m_error;
 }
 

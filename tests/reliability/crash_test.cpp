@@ -155,7 +155,7 @@ TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
     listing::FileListRequest request{listName, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(), {}};
     QStringList lines{folder.path() + u"/*.JPG文件清单："_s};
     for (int k = 0; k < kFiles * 5; ++k) {
-        request.files << u"photo%1.JPG"_s.arg(k, 6, 10, QChar(u'0'));
+        request.files.append(u"photo%1.JPG"_s.arg(k, 6, 10, QChar(u'0')));
         lines << u"%1.photo%2.JPG"_s.arg(k + 1).arg(k, 6, 10, QChar(u'0'));
     }
     const QByteArray newList = gbkLines(lines);
