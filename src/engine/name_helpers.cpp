@@ -25,13 +25,14 @@ bool HasIllegalChar(QStringView text) {
     if (text.isEmpty()) {
         return false;
     }
-    // Each character is judged by its GBK code: a double-byte character is skipped whole (its
-    // trail byte may equal an ASCII code), and a character GBK cannot hold arrives as '?'.
+    // Each character is judged by its GBK code: a double-byte character (lead byte 81 to FE) is skipped
+    // whole, as its trail byte may equal an ASCII code; a character GBK cannot hold arrives as '?'. The
+    // converter also writes two characters as one byte, 80 and FF, which lead nothing.
     thread_local platform::GbkEncoder encoder;
     const QByteArray bytes = encoder.encode(text);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte >= 0x81) {
+        if (byte >= 0x81 && byte <= 0xFE) {
             ++i;
             continue;
         }

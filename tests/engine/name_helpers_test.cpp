@@ -56,6 +56,11 @@ TEST(HasIllegalChar, ChineseWhoseTrailByteLooksLikeBackslashOrBarPasses) {
     EXPECT_FALSE(HasIllegalChar(u"表"_s));
     EXPECT_FALSE(HasIllegalChar(u"\u4E57"_s));
     EXPECT_FALSE(HasIllegalChar(u"\u50DC"_s));
+    // U+F8F5 is the single byte FF: the character after it is judged on its own.
+    for (const QString& text : {u"\uF8F5/"_s, u"\uF8F5"_s + QChar(0), u"\u20AC\uF8F5|"_s}) {
+        EXPECT_TRUE(HasIllegalChar(text)) << text.toStdString();
+    }
+    EXPECT_FALSE(HasIllegalChar(u"\uF8F5a\u20AC"_s));
 }
 
 TEST(HasIllegalChar, CharacterGbkCannotHoldIsIllegal) {
