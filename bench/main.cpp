@@ -96,7 +96,7 @@ engine::RenameRequest makeRequest(engine::RenameMethod method, const ui_core::Wo
     request.InsertText = u"zet"_s;
     request.PositionText = u"2"_s;
     request.Folder = set.folder();
-    request.Files = set.names();
+    request.Files = set.nameList();
     return request;
 }
 

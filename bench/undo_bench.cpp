@@ -96,7 +96,7 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
             request.FindText = u"cad"_s;
             request.ReplaceText = u"zet"_s;
             request.Folder = path;
-            request.Files = set.names();
+            request.Files = set.nameList();
             BenchServices services;
             engine::RenameFiles(request, services);
         }

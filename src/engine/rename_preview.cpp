@@ -89,20 +89,6 @@ void PreviewRows::setNewName(std::size_t i, QStringView newName) {
     m_newNames.append(newName);
 }
 
-void PreviewRows::append(const PreviewRow& row) {
-    m_oldNames.append(row.oldName);
-    m_newAt.push_back(kOldName);
-    m_results.push_back(row.result);
-    setNewName(size() - 1, row.newName);
-}
-
-void PreviewRows::assign(std::size_t count, const PreviewRow& row) {
-    reset({});
-    for (std::size_t i = 0; i < count; ++i) {
-        append(row);
-    }
-}
-
 std::optional<QString> previewRename(const RenameRequest& request, RenamePreview& preview,
                                      const RunEnvironment& environment) {
     preview = {};

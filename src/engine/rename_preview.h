@@ -47,31 +47,10 @@ public:
     PreviewResult result(std::size_t i) const { return m_results[i]; }
     PreviewRow operator[](std::size_t i) const { return {oldName(i).toString(), newName(i).toString(), result(i)}; }
 
-    class Iterator {
-    public:
-        using value_type = PreviewRow;
-        using difference_type = std::ptrdiff_t;
-        Iterator(const PreviewRows& rows, std::size_t i) : m_rows(&rows), m_i(i) {}
-        PreviewRow operator*() const { return (*m_rows)[m_i]; }
-        Iterator& operator++() {
-            ++m_i;
-            return *this;
-        }
-        bool operator==(const Iterator& other) const { return m_i == other.m_i; }
-
-    private:
-        const PreviewRows* m_rows;
-        std::size_t m_i;
-    };
-    Iterator begin() const { return {*this, 0}; }
-    Iterator end() const { return {*this, size()}; }
-
     // Rows for these names, each keeping its name, unchanged.
     void reset(const NameList& oldNames);
     void setResult(std::size_t i, PreviewResult result) { m_results[i] = result; }
     void setNewName(std::size_t i, QStringView newName);
-    void append(const PreviewRow& row);
-    void assign(std::size_t count, const PreviewRow& row);
 
 private:
     static constexpr std::uint32_t kOldName = UINT32_MAX;

@@ -101,12 +101,13 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
 }
 
 // Hints the snapshot about the lines that the reader gives next (earlier in the log) while it reads the
-// current one: the places of their two names in the table, kDistance lines ahead, then the bytes of the
-// entries found at the new name's place, half as far ahead. Only names of ASCII bytes are hinted, whose bytes in the
-// log are their keys. The reading itself is untouched: a hint that misses costs a little time and nothing else.
+// current one, each line kDistance lines ahead of its reading: the name the file bears now as the snapshot
+// takes hints for a list walked in order, and the place in the table of the name it goes back to. Only names
+// of ASCII bytes are hinted, whose bytes in the log are their keys. The reading itself is untouched: a hint
+// that misses costs a little time and nothing else.
 class LookAhead {
 public:
-    LookAhead(const platform::ReverseLineReader& log, const platform::FolderSnapshot& snapshot)
+    LookAhead(const platform::ReverseLineReader& log, platform::FolderSnapshot& snapshot)
         : m_log(log), m_snapshot(snapshot) {
         platform::GbkEncoder encoder;
         m_renamedTo = encoder.encode(QStringView(texts::kRenamedTo));
@@ -121,7 +122,7 @@ public:
         const QByteArrayView ahead = m_log.ahead();
         const char* first = ahead.data();
         const char* current = first + ahead.size(); // where the current line starts
-        if (m_hinted > 0 && nearest().start == current) {
+        if (m_hinted > 0 && startAt(1) == current) {
             --m_hinted; // the current line is the nearest one hinted
         } else {
             m_hinted = 0; // another window, or no line ahead: start again just before the current line
@@ -143,15 +144,10 @@ private:
         return !bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
     }
 
-    struct Hinted {
-        const char* start = nullptr; // where the line starts among the bytes read
-        std::size_t hash = 0;        // its new name's, or 0 when not hinted
-    };
-
-    Hinted& at(int distance) {
-        return m_lines[std::size_t((m_pushed - 1 - std::uint64_t(m_hinted - distance)) % kDistance)];
+    // Where the line hinted `distance` lines ahead of the current one starts among the bytes read.
+    const char*& startAt(int distance) {
+        return m_starts[std::size_t((m_pushed - 1 - std::uint64_t(m_hinted - distance)) % kDistance)];
     }
-    Hinted& nearest() { return at(1); }
 
     // The line that ends at m_end (its CR LF there).
     void hintNext(const char* first) {
@@ -162,34 +158,30 @@ private:
         }
         const QByteArrayView line(lineFeed + 1, m_end - lineFeed - 1);
         m_end = lineFeed > first && lineFeed[-1] == '\r' ? lineFeed - 1 : nullptr;
-        std::size_t hash = 0;
+        std::string_view currentKey; // empty: the line keeps its distance but hints nothing
         const qsizetype split = line.indexOf(m_renamedTo);
         if (split > 0 && line.endsWith(m_done)) {
             const QByteArrayView former = line.first(split);
             const QByteArrayView current = line.sliced(split + m_renamedTo.size()).chopped(m_done.size());
             if (isAscii(former) && isAscii(current)) {
-                hash = platform::FolderSnapshot::hashOf(std::string_view(current.data(), std::size_t(current.size())));
-                m_snapshot.bringSlotIn(hash);
-                m_snapshot.bringSlotIn(
-                    platform::FolderSnapshot::hashOf(std::string_view(former.data(), std::size_t(former.size()))));
+                currentKey = std::string_view(current.data(), std::size_t(current.size()));
+                m_snapshot.bringSlotIn(std::string_view(former.data(), std::size_t(former.size())));
             }
         }
+        m_snapshot.hintKey(currentKey);
         ++m_pushed;
         ++m_hinted;
-        at(m_hinted) = {line.data(), hash};
-        if (m_hinted > kDistance / 2 && at(m_hinted - kDistance / 2).hash != 0) {
-            m_snapshot.bringKeyIn(at(m_hinted - kDistance / 2).hash);
-        }
+        startAt(m_hinted) = line.data();
     }
 
     const platform::ReverseLineReader& m_log;
-    const platform::FolderSnapshot& m_snapshot;
+    platform::FolderSnapshot& m_snapshot;
     QByteArray m_renamedTo;
     QByteArray m_done;
     const char* m_end = nullptr; // where the next line to hint ends (its CR), or nowhere
     int m_hinted = 0;            // lines hinted ahead of the current one
     std::uint64_t m_pushed = 0;  // lines hinted in all
-    std::array<Hinted, kDistance> m_lines{};
+    std::array<const char*, kDistance> m_starts{};
 };
 
 // The last run of the log: the lines after its last header, read from the last to the first, each

@@ -119,7 +119,7 @@ std::size_t FolderSnapshot::KeyTable::find(std::string_view key) const {
     if (m_slots.empty() || key.size() > kLongestKey) {
         return npos;
     }
-    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const std::size_t hash = hashOf(key);
     const Slot tag = tagOf(hash);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
@@ -158,7 +158,7 @@ bool FolderSnapshot::KeyTable::insert(std::string_view key, bool file, std::size
         return false;
     }
     reserveOne();
-    const std::size_t hash = std::hash<std::string_view>{}(key);
+    const std::size_t hash = hashOf(key);
     const Slot tag = tagOf(hash);
     const std::size_t mask = m_slots.size() - 1;
     std::size_t free = npos;
@@ -233,7 +233,7 @@ void FolderSnapshot::KeyTable::rebuild(std::size_t entries, const std::vector<Sl
         std::size_t count = 0;
         for (; next < from.size() && count < kBatch; ++next) {
             if ((from[next] & kUsed) != 0) {
-                const std::size_t hash = std::hash<std::string_view>{}(keyAt(from[next]));
+                const std::size_t hash = hashOf(keyAt(from[next]));
                 __builtin_prefetch(&m_slots[hash & mask]);
                 batch[count++] = {from[next], hash};
             }
@@ -379,17 +379,25 @@ void FolderSnapshot::hint(QStringView name) {
     if (!takesHints()) {
         return;
     }
-    std::size_t hash = 0;
+    char bytes[255];
     const qsizetype size = name.size();
-    if (size > 0 && size <= 255 && std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; })) {
-        char bytes[255];
+    const bool ascii = size <= qsizetype(sizeof bytes) &&
+                       std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
         std::transform(name.begin(), name.end(), bytes, [](QChar c) { return static_cast<char>(c.unicode()); });
-        hash = hashOf(std::string_view(bytes, std::size_t(size)));
-        bringSlotIn(hash);
+    }
+    hintKey(std::string_view(bytes, ascii ? std::size_t(size) : 0));
+}
+
+void FolderSnapshot::hintKey(std::string_view key) {
+    std::size_t hash = 0;
+    if (!key.empty()) {
+        hash = hashOf(key);
+        m_entries.bringSlotIn(hash);
     }
     std::size_t& nearer = m_hinted[m_hints++ % m_hinted.size()];
     if (nearer != 0) {
-        bringKeyIn(nearer);
+        m_entries.bringKeyIn(nearer);
     }
     nearer = hash;
 }

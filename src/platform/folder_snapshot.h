@@ -47,24 +47,25 @@ public:
     // Adds a regular file of that name unless an entry of that name is there.
     void addFile(QStringView name);
 
-    // Hints for a name about to be looked up, given as bytes that are its key when it is ASCII only on a
-    // folder that compares names exactly (nothing is done otherwise): bringSlotIn() brings its place in the
-    // table into the cache, and a few look-ups later bringKeyIn() the bytes of the entry found there. A
-    // million look-ups at random then rarely wait for memory. Neither changes what a look-up answers.
-    static std::size_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
-    bool takesHints() const { return m_case == NameCase::Exact; }
-    void bringSlotIn(std::size_t hash) const { m_entries.bringSlotIn(hash); }
-    void bringKeyIn(std::size_t hash) const { m_entries.bringKeyIn(hash); }
-
-    // The same two hints for the names of a list walked in order, given kHintDistance names ahead of the
-    // one looked up now: the slot at once, the entry's bytes half as far ahead.
+    // Hints for the names of a list walked in order, each given kHintDistance names ahead of its look-up: its
+    // place in the table comes into the cache at once, and the bytes of the entry found there half as far
+    // ahead. A million look-ups at random then rarely wait for memory. Hints are taken only on a folder that
+    // compares names exactly (takesHints), for names of ASCII, whose bytes are their keys. No hint changes
+    // what a look-up answers.
     static constexpr int kHintDistance = 16;
+    bool takesHints() const { return m_case == NameCase::Exact; }
     void hint(QStringView name);
+    // The same for a name given as its key's bytes; an empty key hints nothing but keeps the distance.
+    void hintKey(std::string_view key);
+    // Only the place in the table, for a name looked up beside the hinted one.
+    void bringSlotIn(std::string_view key) const { m_entries.bringSlotIn(hashOf(key)); }
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_case; }
 
 private:
+    static std::size_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
+
     // The keys of the entries (their names as the file system compares them), one after another in one
     // buffer, found through an open-addressed table: a folder of a million names costs two allocations, not
     // two million. A rename writes the new key over the old one where it fits, else appends it.

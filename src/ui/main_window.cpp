@@ -349,15 +349,7 @@ ui_core::CommandInputs frmMain::commandInputs() const {
     m_frmBill->readInto(inputs);
     inputs.patternText = m_comPostfix->currentText();
     inputs.folder = m_set.folder();
-    // One text for every name, not a string each: a command over a million names makes a few blocks.
-    qsizetype units = 0;
-    for (int i = 0; i < m_set.count(); ++i) {
-        units += m_set.nameViewAt(i).size();
-    }
-    inputs.names.reserve(m_set.count(), units);
-    for (int i = 0; i < m_set.count(); ++i) {
-        inputs.names.append(m_set.nameViewAt(i));
-    }
+    inputs.names = m_set.nameList();
     return inputs;
 }
 

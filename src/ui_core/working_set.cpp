@@ -170,6 +170,15 @@ QStringList WorkingSet::names() const {
     return names;
 }
 
+engine::NameList WorkingSet::nameList() const {
+    engine::NameList names;
+    names.reserve(count(), m_names.text.size());
+    for (int i = 0; i < count(); ++i) {
+        names.append(nameViewAt(i));
+    }
+    return names;
+}
+
 int WorkingSet::indexOf(QStringView name) const {
     for (int i = 0; i < count(); ++i) {
         if (nameViewAt(i) == name) {

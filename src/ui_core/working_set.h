@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/name_list.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,8 @@ public:
     // The row of the name, or -1.
     int indexOf(QStringView name) const;
     QStringList names() const;
+    // Every name in list order, as a command takes them: one text, not a string each.
+    engine::NameList nameList() const;
     const QString& folder() const { return m_folder; }
     const QString& patternText() const { return m_pattern; }
 

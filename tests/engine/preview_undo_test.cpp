@@ -43,7 +43,8 @@ QByteArray logOf(const TempFolder& folder) {
 // The lines the run writes for the rows, spelled out from the rows alone.
 QStringList linesOf(const engine::RenamePreview& preview) {
     QStringList lines;
-    for (const engine::PreviewRow& row : preview.rows) {
+    for (std::size_t i = 0; i < preview.rows.size(); ++i) {
+        const engine::PreviewRow row = preview.rows[i];
         switch (row.result) {
         case PreviewResult::Renamed:
         case PreviewResult::SameName:

@@ -224,8 +224,16 @@ void PreviewUndoWindowTest::previewChecksTheInputsAsTheCommandDoes() {
 void PreviewUndoWindowTest::previewShowsEveryResultAndNameWhole() {
     const QString longName = QString(120, u'长') + u".JPG"_s;
     engine::RenamePreview preview;
-    preview.rows.assign(40, {u"照片.JPG"_s, u".JPG"_s, engine::PreviewResult::EmptyName});
-    preview.rows.append({longName, longName, engine::PreviewResult::Unchanged});
+    engine::NameList oldNames;
+    for (int i = 0; i < 40; ++i) {
+        oldNames.append(u"照片.JPG");
+    }
+    oldNames.append(longName);
+    preview.rows.reset(oldNames);
+    for (std::size_t i = 0; i < 40; ++i) {
+        preview.rows.setNewName(i, u".JPG");
+        preview.rows.setResult(i, engine::PreviewResult::EmptyName);
+    }
     ui::PreviewDialog dialog(preview);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -55,8 +55,8 @@ TEST(WindowCommands, EmptySetCaptionAndPreviewDecideWhatRuns) {
             commands.runButton(inputs);
         } else {
             commands.previewRename(inputs, [&](const engine::RenamePreview& preview) {
-                for (const engine::PreviewRow& entry : preview.rows) {
-                    previewed.push_back(entry.oldName + u'>' + entry.newName);
+                for (std::size_t i = 0; i < preview.rows.size(); ++i) {
+                    previewed.push_back(u"%1>%2"_s.arg(preview.rows.oldName(i), preview.rows.newName(i)));
                 }
                 inputs.findText = u"b"_s;
                 return row.way == Way::PreviewConfirmed;
