@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -81,6 +82,7 @@ bool FolderSnapshot::lookupIgnoresCase() const {
 }
 
 RenameResult FolderSnapshot::rename(QStringView oldName, QStringView newName) {
+    lookAheadOf(oldName);
     if (oldName == newName) {
         return RenameResult::Renamed;
     }
@@ -105,14 +107,41 @@ void FolderSnapshot::setHintsOn(bool on) {
     g_hintsOn.store(on, std::memory_order_relaxed);
 }
 
-bool FolderSnapshot::hintsOn() {
-    return g_hintsOn.load(std::memory_order_relaxed);
+bool FolderSnapshot::takesHints() const {
+    return m_rules.nameCase() == NameCase::Exact && g_hintsOn.load(std::memory_order_relaxed);
+}
+
+void FolderSnapshot::expectWalk(const QString& text, const QList<qsizetype>& starts) {
+    m_walkText = text;
+    m_walkStarts = starts;
+    m_walkAt = 0;
+    m_walkHinted = 0;
+}
+
+// The walk's place is where the call's name lies in the walk's text: names the walk passes over without a call
+// are passed over here too.
+void FolderSnapshot::lookAheadOf(QStringView name) {
+    const qsizetype names = m_walkStarts.size() - 1;
+    if (names <= 0 || !takesHints()) {
+        return;
+    }
+    const auto at = reinterpret_cast<std::uintptr_t>(name.data());
+    const auto first = reinterpret_cast<std::uintptr_t>(m_walkText.constData());
+    if (at < first || at >= first + sizeof(QChar) * std::size_t(m_walkText.size())) {
+        return;
+    }
+    const auto offset = static_cast<qsizetype>((at - first) / sizeof(QChar));
+    while (m_walkAt + 1 < names && m_walkStarts[m_walkAt + 1] <= offset) {
+        ++m_walkAt;
+    }
+    const qsizetype until = std::min<qsizetype>(m_walkAt + 1 + kHintDistance, names);
+    for (m_walkHinted = std::max(m_walkHinted, m_walkAt + 1); m_walkHinted < until; ++m_walkHinted) {
+        const qsizetype start = m_walkStarts[m_walkHinted];
+        hint(QStringView(m_walkText).sliced(start, m_walkStarts[m_walkHinted + 1] - start));
+    }
 }
 
 void FolderSnapshot::hint(QStringView name) {
-    if (!takesHints()) {
-        return;
-    }
     char bytes[255];
     const qsizetype size = name.size();
     const bool ascii = size <= qsizetype(sizeof bytes) &&

@@ -6,6 +6,7 @@
 #include "platform/name_rules.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <array>
 #include <cstddef>
@@ -41,21 +42,23 @@ public:
     // Adds a regular file of that name unless an entry of that name is there.
     void addFile(QStringView name);
 
-    // Hints for the names of a list walked in order, each given kHintDistance names ahead of its look-up: its
-    // place in the table comes into the cache at once, and the bytes of the entry found there half as far
-    // ahead. A million look-ups at random then rarely wait for memory. Hints are taken only on a folder that
-    // compares names exactly (takesHints), for names of ASCII, whose bytes are their keys. No hint changes
-    // what a look-up answers.
-    static constexpr int kHintDistance = 16;
-    bool takesHints() const { return m_rules.nameCase() == NameCase::Exact && hintsOn(); }
-    // Whether any snapshot of the process takes hints (they do unless turned off): the bench turns them off to
-    // measure what they save.
+    // The names the calls will come for, in this order: one text and the starts of its names in it, then the
+    // text's end (as engine::NameList holds them). A rename of a name that lies in that text brings the places in
+    // the table of the names up to kHintDistance further on into the cache, and the bytes of the entries found there
+    // half as far ahead, so that a walk of a million names at random places rarely waits for memory. Only on a
+    // folder that compares names exactly, for names of ASCII, whose bytes are their keys. Changes no answer.
+    void expectWalk(const QString& text, const QList<qsizetype>& starts);
+    // Whether snapshots of the process look ahead (they do unless turned off): the bench turns it off to measure
+    // what it saves.
     static void setHintsOn(bool on);
-    static bool hintsOn();
-    void hint(QStringView name);
-    // The same for a name given as its key's bytes; an empty key hints nothing but keeps the distance.
+
+    // The same hints for a reader that knows by itself which names it looks up next (the undo's reading of the
+    // log): each name kHintDistance look-ups ahead, given as its key's bytes (an empty key hints nothing but keeps
+    // the distance), and only where takesHints(). bringSlotIn: only the place in the table, for a name looked up
+    // beside the hinted one.
+    static constexpr int kHintDistance = 16;
+    bool takesHints() const;
     void hintKey(std::string_view key);
-    // Only the place in the table, for a name looked up beside the hinted one.
     void bringSlotIn(std::string_view key) const { m_entries.bringSlotIn(KeyTable::hashOf(key)); }
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
@@ -63,12 +66,21 @@ public:
 
 private:
     bool lookupIgnoresCase() const;
+    // Hints the names of the walk up to kHintDistance past the one that holds `name`, each once.
+    void lookAheadOf(QStringView name);
+    // The name's place in the table comes into the cache at once, the bytes of the entry found there
+    // kHintDistance / 2 hints later.
+    void hint(QStringView name);
 
     KeyTable m_entries; // name key -> a file as the working set counts it
     NameRules m_rules;
     // Reused for the names of each call, so that a look-up or a rename allocates nothing.
     mutable QByteArray m_key;
     QByteArray m_newKey;
+    QString m_walkText; // shared with the walk's list, so that its names are found in it by where they lie
+    QList<qsizetype> m_walkStarts;
+    qsizetype m_walkAt = 0;                                // the name of the walk the last call was for
+    qsizetype m_walkHinted = 0;                            // the names of the walk before this one are hinted
     std::array<std::size_t, kHintDistance / 2> m_hinted{}; // the hashes of the last names hinted, 0 for none
     std::size_t m_hints = 0;
 };
