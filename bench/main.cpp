@@ -54,7 +54,7 @@ const std::vector<std::string> kMethodNames{"RenameFiles replace", "RenameFiles 
 
 // The groups that measure every size; the others stop at this many files (a rename run of a million files
 // takes half a minute, and what they measure grows no differently beyond it).
-const std::set<std::string> kEverySize{"window", "undo"};
+const std::set<std::string> kEverySize{"window", "preview", "undo"};
 constexpr int kLargestRunSize = 100000;
 
 struct Options {
@@ -408,11 +408,11 @@ std::vector<int> parseSizes(const char* text) {
 
 int usage() {
     std::fputs("usage: filarion_bench [--dir FOLDER] [--runs R] [--sizes N,N...] [--groups G,G...]\n"
-               "       groups: rename (with the listing), process, list, window (with the preview), undo\n"
+               "       groups: rename (with the listing), process, list, window (with the preview), preview, undo\n"
                "       rename, process and list measure sizes up to 100000 only; the default sizes are\n"
                "       10000,100000,200000,1000000 (leave the larger ones out with --sizes 10000,100000)\n"
                "       filarion_bench --replace-job FOLDER PEAKFILE | --window-job RESULTFILE\n"
-               "       filarion_bench --preview-job RESULTFILE | --undo-job RESULTFILE\n",
+               "       filarion_bench --preview-job RESULTFILE [--no-hints] | --undo-job RESULTFILE [--no-hints]\n",
                stderr);
     return 2;
 }
@@ -504,7 +504,7 @@ int runBenchmarks(int argc, char* argv[]) {
             return usage();
         }
     }
-    const std::set<std::string> known{"rename", "process", "list", "window", "undo"};
+    const std::set<std::string> known{"preview", "rename", "process", "list", "window", "undo"};
     if (options.runs < 1 || options.sizes.empty() || options.groups.empty() ||
         !std::includes(known.begin(), known.end(), options.groups.begin(), options.groups.end())) {
         return usage();
@@ -528,6 +528,8 @@ int runBenchmarks(int argc, char* argv[]) {
         }
         if (options.measures("window", n)) {
             benchWindow(report, pool, n, options.runs);
+        }
+        if (options.measures("window", n) || options.measures("preview", n)) {
             benchPreview(report, pool, n, options.runs);
         }
         if (options.measures("undo", n)) {

@@ -7,6 +7,7 @@
 #include "engine/texts.h"
 #include "engine/undo_run.h"
 #include "peak_memory.h"
+#include "platform/folder_snapshot.h"
 #include "scratch_folder.h"
 #include "stopwatch.h"
 #include "ui_core/working_set.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -61,14 +63,20 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
     const std::string resultFile = pool.base() + "/undo-job.txt";
     std::vector<Sample> floor;
     std::vector<Sample> plan;
+    std::vector<Sample> planWithoutHints;
     long peakKb = 0;
+    long peakWithoutHintsKb = 0;
     std::vector<Sample> longLog;
     long longLogPeakKb = 0;
     std::string note;
     // The undo child in the folder: its plan, its peak memory, and a note when it did not do its work.
-    const auto runJob = [&](const ScratchFolder& folder, std::vector<Sample>& samples, long& peak) {
+    const auto runJob = [&](const ScratchFolder& folder, std::vector<Sample>& samples, long& peak, bool hints = true) {
         ::unlink(resultFile.c_str());
-        const ChildRun run = runChild({self, "--undo-job", resultFile}, folder.path());
+        std::vector<std::string> argv{self, "--undo-job", resultFile};
+        if (!hints) {
+            argv.emplace_back("--no-hints");
+        }
+        const ChildRun run = runChild(argv, folder.path());
         std::ifstream result(resultFile);
         Sample sample;
         int questions = -1;
@@ -100,17 +108,26 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
             BenchServices services;
             engine::RenameFiles(request, services);
         }
-        for (int k = 0; k < 2; ++k) {
-            if ((k + round) % 2 == 0) {
+        // The floor, the plan with the snapshot's cache hints and the plan without them take turns (the undo is
+        // answered No and renames nothing), each round starting with the next one.
+        for (int k = 0; k < 3; ++k) {
+            switch ((k + round) % 3) {
+            case 0: {
                 ui_core::WorkingSet alone;
                 alone.setFolder(path);
                 alone.setPatternText(u"*.*"_s);
                 const Stopwatch watch;
                 alone.refresh();
                 floor.push_back(watch.elapsed());
-                continue;
+                break;
             }
-            runJob(folder, plan, peakKb);
+            case 1:
+                runJob(folder, plan, peakKb);
+                break;
+            default:
+                runJob(folder, planWithoutHints, peakWithoutHintsKb, false);
+                break;
+            }
         }
         if (round == runs - 1) {
             // The log grows to eight copies of the run, the last run the same: the plan does not change.
@@ -130,15 +147,18 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
     report.add(kUndoFloor, n, floor, {});
     report.add(kUndoPlan, n, plan, kUndoFloor, note);
     report.addMemory(kUndoPlan, n, peakKb);
+    report.add(kUndoPlanNoHints, n, planWithoutHints, kUndoFloor, note);
+    report.compare(kUndoPlan + " / " + kUndoPlanNoHints, kUndoPlan, kUndoPlanNoHints, n);
     report.add(kUndoPlanLongLog, n, longLog, kUndoFloor, note);
     report.addMemory(kUndoPlanLongLog, n, longLogPeakKb);
 }
 
 int runUndoJob(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fputs("usage: filarion_bench --undo-job RESULTFILE\n", stderr);
+    if (argc != 3 && (argc != 4 || std::strcmp(argv[3], "--no-hints") != 0)) {
+        std::fputs("usage: filarion_bench --undo-job RESULTFILE [--no-hints]\n", stderr);
         return 2;
     }
+    platform::FolderSnapshot::setHintsOn(argc == 3);
     // The window holds the working set of the folder when the command comes.
     ui_core::WorkingSet set;
     set.setFolder(QFile::decodeName(QByteArray(".")));

@@ -27,6 +27,10 @@ public:
     }
     QStringView operator[](qsizetype i) const { return at(i); }
 
+    // The list's text and the starts of its names in it, then the text's end (empty for no names).
+    const QString& text() const { return m_text; }
+    const QList<qsizetype>& starts() const { return m_starts; }
+
     void reserve(qsizetype names, qsizetype units);
     void append(QStringView name);
 

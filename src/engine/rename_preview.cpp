@@ -41,8 +41,6 @@ public:
     // The row is written again by the line of what did happen.
     std::error_code retractLine() override { return {}; }
 
-    void comingUp(QStringView name) override { m_snapshot.hint(name); }
-
     void passOver(int entry) override { m_rows.setResult(static_cast<std::size_t>(entry), PreviewResult::Skipped); }
 
 private:
@@ -105,6 +103,7 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
     snapshot.addFile(logName);
 
     preview.rows.reset(request.Files);
+    snapshot.expectWalk(request.Files.text(), request.Files.starts());
     PreviewEffects effects(snapshot, preview.rows);
     PreviewServices services(preview.messages);
     renameEntries(request, environment.programName, services, effects);

@@ -37,9 +37,6 @@ bool walkEntries(const NameList& names, const std::function<bool(const QString&)
     ProgressTicker progress(services, count);
     for (int i = 0; i < count && !run.stopped(); ++i) {
         progress.tick(i);
-        if (i + RunEffects::kAhead < count) {
-            effects.comingUp(names.at(i + RunEffects::kAhead));
-        }
         // The entry's name without a copy of its own: a batch of any size makes no string per entry.
         const QStringView view = names.at(i);
         const QString name = QString::fromRawData(view.data(), view.size());

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/file_rename.h"
-#include "platform/folder_snapshot.h"
 
 #include <QString>
 #include <QStringView>
@@ -45,10 +44,6 @@ public:
     virtual std::error_code retractLine() = 0;
     // The walk passed over the entry without a step: the program's own file or the rename log.
     virtual void passOver(int /*entry*/) {}
-    // The name of the entry kAhead entries after the one the walk is at: a hint, for effects that look names
-    // up, of what comes.
-    static constexpr int kAhead = platform::FolderSnapshot::kHintDistance;
-    virtual void comingUp(QStringView /*name*/) {}
 };
 
 } // namespace filarion::engine

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,19 +51,25 @@ bool decodeExactly(const char* bytes, std::size_t length, QString& out) {
     return QFile::encodeName(out) == raw;
 }
 
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
 } // namespace
 
 std::error_code visitRawEntries(UniqueFd folder, const RawEntryVisitor& visit) {
     const int folderFd = folder.get();
-    DIR* dir = ::fdopendir(folderFd);
-    if (dir == nullptr) {
+    // The stream owns the descriptor from here on and closes both on every way out, a visitor that throws
+    // (out of memory) included.
+    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(folderFd));
+    if (!dir) {
         return {errno, std::generic_category()};
     }
-    (void)folder.release(); // the stream owns it now and closes it with itself
+    (void)folder.release();
     std::error_code result;
     for (;;) {
         errno = 0;
-        const dirent* entry = ::readdir(dir);
+        const dirent* entry = ::readdir(dir.get());
         if (entry == nullptr) {
             if (errno != 0) {
                 result = {errno, std::generic_category()};
@@ -90,7 +97,6 @@ std::error_code visitRawEntries(UniqueFd folder, const RawEntryVisitor& visit) {
         }
         visit(name, kind);
     }
-    ::closedir(dir);
     return result;
 }
 

@@ -2,26 +2,20 @@
 
 #include "platform/file_rename.h"
 #include "platform/folder_handle.h"
+#include "platform/key_table.h"
+#include "platform/name_rules.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <string>
+#include <optional>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 namespace filarion::platform {
-
-// How a folder's file system compares names.
-enum class NameCase : std::uint8_t {
-    Exact,      // byte for byte (ext4, xfs, btrfs, tmpfs)
-    Upper,      // each UTF-16 unit upper-cased, as FAT and exFAT compare through their up-case tables
-    CaseFolded, // Unicode case folding after decomposition, as an ext4 folder with the case-folding flag
-};
 
 // The names of every entry of a held folder at one moment (hidden ones, folders, links and special files
 // included), kept as the file system compares them, and renamed in memory as NoReplaceRenamer would rename them
@@ -34,8 +28,9 @@ class FolderSnapshot {
 public:
     // Reads the folder's entries through the held folder, and finds out how its file system compares names:
     // from the folder's case-folding flag, from the file system's type, or else by looking up an entry
-    // under another letter case.
-    [[nodiscard]] std::error_code take(const FolderHandle& folder);
+    // under another letter case. A given nameCase is taken instead of what the folder tells: the one way to
+    // play a file system's rule on a machine that cannot mount one (a kernel without case folding).
+    [[nodiscard]] std::error_code take(const FolderHandle& folder, std::optional<NameCase> nameCase = std::nullopt);
 
     // NoReplaceRenamer::rename, played on the snapshot.
     RenameResult rename(QStringView oldName, QStringView newName);
@@ -47,109 +42,45 @@ public:
     // Adds a regular file of that name unless an entry of that name is there.
     void addFile(QStringView name);
 
-    // Hints for the names of a list walked in order, each given kHintDistance names ahead of its look-up: its
-    // place in the table comes into the cache at once, and the bytes of the entry found there half as far
-    // ahead. A million look-ups at random then rarely wait for memory. Hints are taken only on a folder that
-    // compares names exactly (takesHints), for names of ASCII, whose bytes are their keys. No hint changes
-    // what a look-up answers.
+    // The names the calls will come for, in this order: one text and the starts of its names in it, then the
+    // text's end (as engine::NameList holds them). A rename of a name that lies in that text brings the places in
+    // the table of the names up to kHintDistance further on into the cache, and the bytes of the entries found there
+    // half as far ahead, so that a walk of a million names at random places rarely waits for memory. Only on a
+    // folder that compares names exactly, for names of ASCII, whose bytes are their keys. Changes no answer.
+    void expectWalk(const QString& text, const QList<qsizetype>& starts);
+    // Whether snapshots of the process look ahead (they do unless turned off): the bench turns it off to measure
+    // what it saves.
+    static void setHintsOn(bool on);
+
+    // The same hints for a reader that knows by itself which names it looks up next (the undo's reading of the
+    // log): each name kHintDistance look-ups ahead, given as its key's bytes (an empty key hints nothing but keeps
+    // the distance), and only where takesHints(). bringSlotIn: only the place in the table, for a name looked up
+    // beside the hinted one.
     static constexpr int kHintDistance = 16;
-    bool takesHints() const { return m_case == NameCase::Exact; }
-    void hint(QStringView name);
-    // The same for a name given as its key's bytes; an empty key hints nothing but keeps the distance.
+    bool takesHints() const;
     void hintKey(std::string_view key);
-    // Only the place in the table, for a name looked up beside the hinted one.
-    void bringSlotIn(std::string_view key) const { m_entries.bringSlotIn(hashOf(key)); }
+    void bringSlotIn(std::string_view key) const { m_entries.bringSlotIn(KeyTable::hashOf(key)); }
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
-    NameCase nameCase() const { return m_case; }
+    NameCase nameCase() const { return m_rules.nameCase(); }
 
 private:
-    static std::size_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
-
-    // The keys of the entries (their names as the file system compares them), one after another in one
-    // buffer, found through an open-addressed table: a folder of a million names costs two allocations, not
-    // two million. A rename writes the new key over the old one where it fits, else appends it.
-    class KeyTable {
-    public:
-        void clear();
-        std::size_t size() const { return m_used; }
-        // Appends a key for index() without looking it up; the table is made once, for all of them.
-        void stage(std::string_view key, bool file);
-        // Makes the table of the staged keys; a key staged twice is there once.
-        void index();
-        // Room for one more key, so that the next insert moves no slot.
-        void reserveOne();
-        // The entry's slot, or npos.
-        std::size_t find(std::string_view key) const;
-        // Adds the key unless it is there; false when it was. Where replacing names the slot of an entry that
-        // is erased next, the key may take that entry's bytes.
-        bool insert(std::string_view key, bool file, std::size_t replacing = npos);
-        void erase(std::size_t slot);
-        bool isFile(std::size_t slot) const { return (m_slots[slot] & kFile) != 0; }
-        void bringSlotIn(std::size_t hash) const {
-            if (!m_slots.empty()) {
-                __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]);
-            }
-        }
-        void bringKeyIn(std::size_t hash) const;
-        // Calls visit(key, file) for every entry.
-        template <typename Visit> void forEach(Visit visit) const {
-            for (const Slot slot : m_slots) {
-                if ((slot & kUsed) != 0) {
-                    visit(keyAt(slot), (slot & kFile) != 0);
-                }
-            }
-        }
-
-        static constexpr std::size_t npos = std::size_t(-1);
-
-    private:
-        // A slot in one word: where its key starts in m_bytes and its length, whether it is used, erased or
-        // empty (0), whether the entry is a file, and five bits of the key's hash, so that most mismatches
-        // never touch the bytes.
-        using Slot = std::uint64_t;
-        static constexpr int kLengthShift = 40;
-        static constexpr Slot kStartMask = (Slot(1) << kLengthShift) - 1;
-        static constexpr Slot kLongestKey = 0xFFFF;
-        static constexpr Slot kUsed = Slot(1) << 56;
-        static constexpr Slot kErased = Slot(1) << 57;
-        static constexpr Slot kFile = Slot(1) << 58;
-        static constexpr int kTagShift = 59;
-
-        static Slot tagOf(std::size_t hash) { return Slot(hash >> 59) << kTagShift; }
-        std::string_view keyAt(Slot slot) const {
-            return {m_bytes.data() + (slot & kStartMask), std::size_t((slot >> kLengthShift) & kLongestKey)};
-        }
-        bool matches(Slot slot, Slot tag, std::string_view key) const {
-            return (slot & kUsed) != 0 && (slot >> kTagShift) << kTagShift == tag && keyAt(slot) == key;
-        }
-        void grow();
-        // Slots for twice the given entries, with every used slot of from (the old slots, or the staged ones)
-        // placed again; erased ones are dropped.
-        void rebuild(std::size_t entries, const std::vector<Slot>& from, bool unique);
-
-        std::string m_bytes;
-        std::vector<Slot> m_slots;  // a power of two long, at most 3/4 of it used or erased
-        std::vector<Slot> m_staged; // keys appended by stage(), not yet in the table
-        std::size_t m_used = 0;
-        std::size_t m_erased = 0;
-    };
-
-    // The key of a name: its bytes as the file system compares them; false when the name cannot be stored.
-    bool keyOf(QStringView name, QByteArray& key) const;
-    // Turns the name's bytes (encoded) into its key, in place.
-    void foldKey(QStringView name, QByteArray& bytes) const;
-    QByteArray keyOfBytes(const QByteArray& bytes) const;
-    bool fits(const QByteArray& bytes) const;
     bool lookupIgnoresCase() const;
+    // Hints the names of the walk up to kHintDistance past the one that holds `name`, each once.
+    void lookAheadOf(QStringView name);
+    // The name's place in the table comes into the cache at once, the bytes of the entry found there
+    // kHintDistance / 2 hints later.
+    void hint(QStringView name);
 
-    KeyTable m_entries;            // name key -> a file as the working set counts it
-    qsizetype m_longestName = 255; // in bytes, as the file system reports it
-    NameCase m_case = NameCase::Exact;
-    UniqueFd m_folder; // the held folder, for looking up long names
+    KeyTable m_entries; // name key -> a file as the working set counts it
+    NameRules m_rules;
     // Reused for the names of each call, so that a look-up or a rename allocates nothing.
     mutable QByteArray m_key;
     QByteArray m_newKey;
+    QString m_walkText; // shared with the walk's list, so that its names are found in it by where they lie
+    QList<qsizetype> m_walkStarts;
+    qsizetype m_walkAt = 0;                                // the name of the walk the last call was for
+    qsizetype m_walkHinted = 0;                            // the names of the walk before this one are hinted
     std::array<std::size_t, kHintDistance / 2> m_hinted{}; // the hashes of the last names hinted, 0 for none
     std::size_t m_hints = 0;
 };

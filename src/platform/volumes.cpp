@@ -154,7 +154,7 @@ QString volumeRootOf(const QString& folder, const std::vector<Volume>& volumes) 
 }
 
 QString currentFolderOf(const QString& volumeRoot, const std::vector<Volume>& volumes) {
-    const QString cwd = workingFolder();
+    QString cwd = workingFolder();
     if (volumeRootOf(cwd, volumes) == volumeRoot) {
         return cwd;
     }

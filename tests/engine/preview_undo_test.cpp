@@ -178,7 +178,7 @@ protected:
     bool onExfat() const { return GetParam(); }
     void SetUp() override {
         if (onExfat() && !exfatCard().mounted()) {
-            GTEST_SKIP() << "no FUSE exFAT here: " << exfatCard().reason();
+            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE exFAT here: " << exfatCard().reason());
         }
     }
 };

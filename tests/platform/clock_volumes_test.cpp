@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 #include "platform/program_info.h"
 #include "platform/volumes.h"
+#include "support/file_systems.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -205,11 +206,11 @@ private:
 TEST(Volumes, AMountThatDoesNotAnswerNeitherBlocksNorLeavesTheDriveList) {
     const QString bindfs = QStandardPaths::findExecutable(u"bindfs"_s);
     if (bindfs.isEmpty() || !QFile::exists(u"/dev/fuse"_s)) {
-        GTEST_SKIP() << "bindfs or /dev/fuse missing: no FUSE file system to hang";
+        FILARION_SKIP_WITHOUT_REAL_PATH("bindfs or /dev/fuse missing: no FUSE file system to hang");
     }
     HungMount hung(bindfs);
     if (!hung.mounted()) {
-        GTEST_SKIP() << "this machine does not let the test mount a FUSE file system";
+        FILARION_SKIP_WITHOUT_REAL_PATH("this machine does not let the test mount a FUSE file system");
     }
     // The drive list is read in a child process, which a hang would leave blocked; the time limit only
     // keeps the test from waiting for ever.

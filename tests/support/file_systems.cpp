@@ -107,6 +107,10 @@ FuseExfat::~FuseExfat() {
 
 } // namespace filarion::test
 
+bool filarion::test::realPathsRequired() {
+    return qEnvironmentVariable("FILARION_REQUIRE_REAL_PATHS") == QLatin1String("1");
+}
+
 // The test program's own renameat2 and linkat: the program's calls reach these before the C library's.
 extern "C" int renameat2(int oldFolder, const char* oldName, int newFolder, const char* newName, unsigned flags) {
     if (filarion::test::forced().active && (flags & RENAME_NOREPLACE) != 0) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
@@ -43,4 +44,16 @@ private:
     std::string m_reason;
 };
 
+// True when the environment asks that no test of a real file system, mount or display be skipped
+// (FILARION_REQUIRE_REAL_PATHS=1, which CI sets): a test that cannot get what it needs then fails instead.
+bool realPathsRequired();
+
 } // namespace filarion::test
+
+// Skips a test whose real file system, mount or display is missing here, or fails it where realPathsRequired().
+// The message may be streamed: FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE exFAT here: " << card.reason()).
+#define FILARION_SKIP_WITHOUT_REAL_PATH(message)                                                                       \
+    if (::filarion::test::realPathsRequired())                                                                         \
+        GTEST_FAIL() << "FILARION_REQUIRE_REAL_PATHS=1, yet skipped: " << message;                                     \
+    else                                                                                                               \
+        GTEST_SKIP() << message
