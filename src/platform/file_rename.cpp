@@ -120,8 +120,7 @@ RenameOutcome NoReplaceRenamer::plainRename(const char* from, const char* to) {
 // Without an atomic no-replace rename, the new name is taken first by an empty file of our own, created
 // exclusively: a file that appears afterwards cannot take the name, and one that was there makes the claim
 // fail. The rename then replaces only that claim, after checking that the name still holds it untouched.
-// The claim bears a mark (no permission bits, a fixed time long past) by which a claim left by a kill is
-// known again, and it is held open until the rename is over: a claim whose rename failed is removed only
+// The claim bears a mark (no permission bits) by which a claim left by a kill is known again, and it is held open until the rename is over: a claim whose rename failed is removed only
 // while the name still shows that very empty file with its mark, never a file another program put there in
 // the meantime (sshfs's rename workaround moves the claim aside for a moment).
 RenameOutcome NoReplaceRenamer::claimThenRename(const char* from, const char* to) {
@@ -130,8 +129,6 @@ RenameOutcome NoReplaceRenamer::claimThenRename(const char* from, const char* to
     if (!claim.isOpen()) {
         return fromErrno(errno);
     }
-    const struct timespec stamp[2] = {{kClaimTime, 0}, {kClaimTime, 0}};
-    (void)::futimens(claim.get(), stamp); // without the mark, a claim left by a kill is only never removed
     struct stat ours {};
     if (!isStillTheClaim(fd, to, claim.get(), ours)) {
         // Someone else wrote into the claim or put another entry at the name: the name is theirs now.

@@ -54,25 +54,31 @@ bool claimIsUnsafe(int folder) {
     return type.contains("rclone");
 }
 
+// The probe's hidden files have fixed names and the claim's mark, so that the ones a kill left are known and
+// removed by the next probe; a probe of another program in the folder at the same moment may lose its files to
+// this one, and then finds no way (Unprobed), which is safe.
 class ProbeFiles {
 public:
     explicit ProbeFiles(int folder) : m_folder(folder) {
-        const QByteArray stem = ".filarion-probe-" + QByteArray::number(::getpid()) + '-';
         for (int i = 0; i < 3; ++i) {
-            m_names[i] = stem + QByteArray::number(reinterpret_cast<quintptr>(this) % 100000) + char('a' + i);
+            m_names[i] = QByteArray(".filarion-probe-") + char('a' + i);
+            removeIfLeft(i);
         }
     }
     ~ProbeFiles() {
         for (const QByteArray& name : m_names) {
-            (void)::unlinkat(m_folder, name.constData(), 0);
+            if (m_created) {
+                (void)::unlinkat(m_folder, name.constData(), 0);
+            }
         }
     }
     ProbeFiles(const ProbeFiles&) = delete;
     ProbeFiles& operator=(const ProbeFiles&) = delete;
 
     const char* name(int i) const { return m_names[i].constData(); }
-    bool create(int i) const {
-        const int fd = ::openat(m_folder, name(i), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    bool create(int i) {
+        const int fd = ::openat(m_folder, name(i), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kClaimMode);
+        m_created = m_created || fd >= 0;
         return fd >= 0 && ::close(fd) == 0;
     }
     bool exists(int i) const {
@@ -81,8 +87,16 @@ public:
     }
 
 private:
+    void removeIfLeft(int i) const {
+        struct stat st {};
+        if (::fstatat(m_folder, name(i), &st, AT_SYMLINK_NOFOLLOW) == 0 && bearsClaimMark(st)) {
+            (void)::unlinkat(m_folder, name(i), 0);
+        }
+    }
+
     int m_folder;
     QByteArray m_names[3];
+    bool m_created = false; // the names are this probe's own from then on
 };
 
 } // namespace
@@ -92,7 +106,7 @@ RenameWay probeRenameWay(const FolderHandle& folder) {
         return RenameWay::Unprobed;
     }
     const int fd = folder.descriptor();
-    const ProbeFiles files(fd);
+    ProbeFiles files(fd);
     if (!files.create(0) || !files.create(1)) {
         return RenameWay::Unprobed;
     }
@@ -103,23 +117,24 @@ RenameWay probeRenameWay(const FolderHandle& folder) {
     if (errno != EINVAL && errno != ENOSYS) {
         return RenameWay::Unprobed;
     }
+    // A hard link refuses a taken name in one step wherever it works; it comes first.
+    if (::linkat(fd, files.name(0), fd, files.name(2), 0) == 0) {
+        return RenameWay::LinkOrClaim;
+    }
+    const int linkError = errno;
     if (::renameat(fd, files.name(0), fd, files.name(1)) != 0) {
         // Refused, and both names still there: the server does not replace.
         return files.exists(0) && files.exists(1) ? RenameWay::PlainRefuses : RenameWay::Unprobed;
     }
-    // The plain rename replaced: a link is needed, or a claim.
-    if (::linkat(fd, files.name(1), fd, files.name(2), 0) == 0) {
-        return RenameWay::LinkOrClaim;
-    }
-    if (!isNoLinks(errno) || claimIsUnsafe(fd)) {
+    // The plain rename replaced: only a claim is left, where it is safe.
+    if (!isNoLinks(linkError) || claimIsUnsafe(fd)) {
         return RenameWay::Unsafe;
     }
     return RenameWay::LinkOrClaim;
 }
 
 bool bearsClaimMark(const struct stat& entry) {
-    return S_ISREG(entry.st_mode) && entry.st_size == 0 && (entry.st_mode & 07777) == kClaimMode &&
-           entry.st_mtim.tv_sec == kClaimTime;
+    return S_ISREG(entry.st_mode) && entry.st_size == 0 && (entry.st_mode & 07777) == kClaimMode;
 }
 
 bool showsLinksAsCopies(const FolderHandle& folder) {

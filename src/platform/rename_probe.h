@@ -12,8 +12,8 @@ enum class RenameWay : std::uint8_t {
     Unprobed,     // not tried, or the trial could not be made (a folder that takes no new file): each file
                   // goes the whole way, renameat2 first
     NoReplace,    // renameat2 with RENAME_NOREPLACE
-    PlainRefuses, // a plain rename onto an existing name fails there (SFTP without posix-rename): it is the
-                  // no-replace rename
+    PlainRefuses, // no hard links, and a plain rename onto an existing name fails there (SFTP without
+                  // posix-rename): it is the no-replace rename
     LinkOrClaim,  // a hard link and the removal of the old name, or where a file takes no link, a claim
     Unsafe,       // none of these is safe there: nothing may be renamed
 };
@@ -23,10 +23,11 @@ enum class RenameWay : std::uint8_t {
 // that a claim is safe; nor is a claim safe on a mount that uploads files after they close (rclone).
 [[nodiscard]] RenameWay probeRenameWay(const FolderHandle& folder);
 
-// The mode and modification time a claim is created with, so that a claim left by a kill can be told from
-// any other empty file: no permission bits at all, and a fixed time long past.
+// The mode a claim is created with, in the one call that creates it, so that a claim left by a kill at any
+// moment can be told from any other empty file: no permission bits at all, which no program gives a file it
+// means to use. Where the file system keeps no modes (FAT, exFAT) a claim bears no mark and is never removed
+// as debris.
 inline constexpr mode_t kClaimMode = 0;
-inline constexpr time_t kClaimTime = 315537897;
 
 // True when the entry (as fstatat or fstat gave it) is an empty regular file bearing the claim's mark.
 bool bearsClaimMark(const struct stat& entry);

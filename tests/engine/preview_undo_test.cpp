@@ -171,9 +171,10 @@ const FuseExfat& exfatCard() {
     return card;
 }
 
-// A NAS through sshfs whose server has no posix-rename: renames there go the plain way that never replaces.
+// A NAS through sshfs whose server has neither posix-rename nor hard links: renames there go the plain way,
+// which never replaces there.
 const FuseSshfs& nas() {
-    static const FuseSshfs mount(SftpServer::NoPosixRename);
+    static const FuseSshfs mount(SftpServer::NoPosixRenameNoHardLinks);
     return mount;
 }
 

@@ -79,22 +79,33 @@ TEST(FileRename, OtherFailuresCarryTheirError) {
 // the removal of the old name where that is refused; and a claimed name where hard links are refused too;
 // and on a NAS through sshfs, with and without the server's posix-rename and hard links. The renamer goes the
 // way the folder's probe found, as a run does.
-enum class Way { NoReplace, LinkUnlink, Claim, SshfsPosixRename, SshfsNoPosixRename, SshfsNoHardLinks };
+enum class Way {
+    NoReplace,
+    LinkUnlink,
+    Claim,
+    SshfsPosixRename,
+    SshfsNoPosixRename,
+    SshfsNoHardLinks,
+    SshfsOnlyPlainRename
+};
 
 // One mount of each kind for the whole program, at its first use.
 const test::FuseSshfs& nas(test::SftpServer server) {
     static const test::FuseSshfs posix(test::SftpServer::PosixRename);
     static const test::FuseSshfs noPosix(test::SftpServer::NoPosixRename);
     static const test::FuseSshfs noLinks(test::SftpServer::NoHardLinks);
+    static const test::FuseSshfs plain(test::SftpServer::NoPosixRenameNoHardLinks);
     switch (server) {
     case test::SftpServer::PosixRename:
         return posix;
     case test::SftpServer::NoPosixRename:
         return noPosix;
     case test::SftpServer::NoHardLinks:
+        return noLinks;
+    case test::SftpServer::NoPosixRenameNoHardLinks:
         break;
     }
-    return noLinks;
+    return plain;
 }
 
 std::optional<test::SftpServer> serverOf(Way way) {
@@ -105,6 +116,8 @@ std::optional<test::SftpServer> serverOf(Way way) {
         return test::SftpServer::NoPosixRename;
     case Way::SshfsNoHardLinks:
         return test::SftpServer::NoHardLinks;
+    case Way::SshfsOnlyPlainRename:
+        return test::SftpServer::NoPosixRenameNoHardLinks;
     default:
         return std::nullopt;
     }
@@ -128,8 +141,9 @@ protected:
 };
 
 std::string labelOf(Way way) {
-    constexpr std::array<const char*, 6> kLabels = {"NoReplace",        "LinkUnlink",         "Claim",
-                                                    "SshfsPosixRename", "SshfsNoPosixRename", "SshfsNoHardLinks"};
+    constexpr std::array<const char*, 7> kLabels = {"NoReplace",          "LinkUnlink",       "Claim",
+                                                    "SshfsPosixRename",   "SshfsNoPosixRename", "SshfsNoHardLinks",
+                                                    "SshfsOnlyPlainRename"};
     return kLabels.at(static_cast<std::size_t>(way));
 }
 
@@ -137,7 +151,7 @@ RenameWay expectedWay(Way way) {
     switch (way) {
     case Way::NoReplace:
         return RenameWay::NoReplace;
-    case Way::SshfsNoPosixRename:
+    case Way::SshfsOnlyPlainRename:
         return RenameWay::PlainRefuses;
     default:
         return RenameWay::LinkOrClaim;
@@ -188,7 +202,7 @@ TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
 
 INSTANTIATE_TEST_SUITE_P(Ways, FileRenameWays,
                          ::testing::Values(Way::NoReplace, Way::LinkUnlink, Way::Claim, Way::SshfsPosixRename,
-                                           Way::SshfsNoPosixRename, Way::SshfsNoHardLinks),
+                                           Way::SshfsNoPosixRename, Way::SshfsNoHardLinks, Way::SshfsOnlyPlainRename),
                          [](const ::testing::TestParamInfo<Way>& way) { return labelOf(way.param); });
 
 // A file system whose hard link fails with an error that does not say "no hard links" (rclone's EIO), where

@@ -230,12 +230,12 @@ bool FuseSshfs::start(SftpServer server) {
                           .arg(key);
     const QString sftpServer =
         findTool("sftp-server").isEmpty() ? u"/usr/lib/openssh/sftp-server"_s : findTool("sftp-server");
-    if (server == SftpServer::NoPosixRename) {
+    if (server == SftpServer::NoPosixRename || server == SftpServer::NoPosixRenameNoHardLinks) {
         options += u",sftp_server="_s + sftpServer + u" -P posix-rename"_s;
     } else {
         options += u",sftp_server="_s + sftpServer;
     }
-    if (server == SftpServer::NoHardLinks) {
+    if (server == SftpServer::NoHardLinks || server == SftpServer::NoPosixRenameNoHardLinks) {
         options += u",disable_hardlink"_s;
     }
     if (!run(findTool("sshfs"), {u"root@127.0.0.1:"_s + m_served, mountPoint, u"-o"_s, options})) {

@@ -54,6 +54,7 @@ enum class SftpServer {
     PosixRename,   // OpenSSH's sftp-server as it comes: a rename replaces, hard links work
     NoPosixRename, // posix-rename denied: a rename onto an existing name fails (EPERM), as older NAS servers do
     NoHardLinks,   // as it comes, with sshfs's hard links switched off (link answers EPERM): the claim method
+    NoPosixRenameNoHardLinks, // both: only the plain rename, which refuses an existing name there
 };
 
 // A folder on a "NAS" reached through sshfs: OpenSSH's sshd on a free loopback port with a throwaway key,
