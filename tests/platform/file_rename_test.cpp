@@ -141,8 +141,8 @@ protected:
 };
 
 std::string labelOf(Way way) {
-    constexpr std::array<const char*, 7> kLabels = {"NoReplace",          "LinkUnlink",       "Claim",
-                                                    "SshfsPosixRename",   "SshfsNoPosixRename", "SshfsNoHardLinks",
+    constexpr std::array<const char*, 7> kLabels = {"NoReplace",           "LinkUnlink",         "Claim",
+                                                    "SshfsPosixRename",    "SshfsNoPosixRename", "SshfsNoHardLinks",
                                                     "SshfsOnlyPlainRename"};
     return kLabels.at(static_cast<std::size_t>(way));
 }

@@ -3,7 +3,6 @@
 
 #include "engine/rename_preview.h"
 #include "engine/rename_run.h"
-#include "engine/undo_run.h"
 #include "listing/file_list_export.h"
 #include "platform/gbk_text.h"
 #include "reliability_support.h"
@@ -14,13 +13,11 @@
 #include <QFile>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -468,15 +465,11 @@ TEST(FailingFileSystemList, FolderThatVanishedGivesOneMessage) {
 // A mount where no rename refuses to replace a file and a claim is not safe either (rclone's: a plain rename
 // replaces, and a hard link answers EIO): the run, its preview and the list export refuse with one message
 // before anything is written, and the folder is as it was.
-TEST_P(FailingFileSystem, NoSafeRenameRefusesRunPreviewAndListBeforeTouchingAnything) {
-    const FaultMethod& method = GetParam();
+void expectRefusedBeforeAnythingIsTouched(const TempFolder& folder, const FaultMethod& method) {
     const QString refusal = u"此文件夹所在的文件系统无法保证改名不覆盖已有文件，未执行改名！"_s;
-    const TempFolder folder;
     for (const QString& name : method.files) {
         folder.write(name, name.toUtf8());
     }
-    WithoutNoReplace forced;
-    forced.failLinksWith(EIO);
 
     engine::RenameRequest request = method.request;
     request.Folder = folder.path();
@@ -493,105 +486,26 @@ TEST_P(FailingFileSystem, NoSafeRenameRefusesRunPreviewAndListBeforeTouchingAnyt
     EXPECT_EQ(list.messages, QStringList{refusal});
     EXPECT_TRUE(list.idle());
     EXPECT_EQ(folder.entries(), sortedNames(method.files)) << "no log, no list, no probe left";
+    for (const QString& name : method.files) {
+        EXPECT_EQ(folder.read(name), name.toUtf8());
+    }
 }
 
-// What a kill between the two steps of a rename leaves, and what the next run or undo in the folder makes
-// of it: only the pair the log's last run names, only where both names hold the one photo or the new name
-// holds the program's marked claim.
-enum class Debris { HardLinkPair, CopyUnderNewName, MarkedClaim, UnmarkedEmptyFile, PairOfAnEndedRun };
-
-struct DebrisRow {
-    const char* label;
-    Debris debris;
-    bool removesOldName; // the old name goes: the rename is complete
-    bool removesNewName; // the claim goes: the rename is as never begun
-};
-
-const DebrisRow kDebris[] = {
-    {"HardLinkPair", Debris::HardLinkPair, true, false},
-    {"CopyUnderNewName", Debris::CopyUnderNewName, false, false}, // two files here: a copy is not the photo
-    {"MarkedClaim", Debris::MarkedClaim, false, true},
-    {"UnmarkedEmptyFile", Debris::UnmarkedEmptyFile, false, false},
-    {"PairOfAnEndedRun", Debris::PairOfAnEndedRun, false, false},
-};
-
-void PrintTo(const DebrisRow& row, std::ostream* out) {
-    *out << row.label;
-}
-
-// The folder a kill left: "old.JPG" (the photo) and what lies at "new.JPG", with the log's last run ending
-// in the line that renames the one to the other.
-void leaveDebris(const TempFolder& folder, Debris debris) {
-    folder.write(u"old.JPG"_s, "photo");
-    const QByteArray oldPath = QFile::encodeName(folder.filePath(u"old.JPG"_s));
-    const QByteArray newPath = QFile::encodeName(folder.filePath(u"new.JPG"_s));
-    switch (debris) {
-    case Debris::HardLinkPair:
-    case Debris::PairOfAnEndedRun:
-        ASSERT_EQ(::link(oldPath.constData(), newPath.constData()), 0);
-        break;
-    case Debris::CopyUnderNewName:
-        folder.write(u"new.JPG"_s, "photo");
-        break;
-    case Debris::MarkedClaim:
-    case Debris::UnmarkedEmptyFile: {
-        const bool marked = debris == Debris::MarkedClaim;
-        const int fd = ::open(newPath.constData(), O_WRONLY | O_CREAT | O_EXCL, marked ? 0 : 0644);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-        if (!marked) {
-            ASSERT_EQ(::chmod(newPath.constData(), 0644), 0);
-        }
-        break;
-    }
-    }
-    QStringList lines{doneLine(u"old.JPG"_s, u"new.JPG"_s)};
-    QByteArray log = expectedLog(lines);
-    if (debris == Debris::PairOfAnEndedRun) {
-        log += expectedLog({});
-    }
-    folder.write(kLog, log);
-}
-
-class RunDebris : public ::testing::TestWithParam<std::tuple<DebrisRow, bool>> {};
-
-TEST_P(RunDebris, NextRunOrUndoClearsOnlyTheKilledRenamesOwnDebris) {
-    const DebrisRow& row = std::get<0>(GetParam());
-    const bool byUndo = std::get<1>(GetParam());
+TEST_P(FailingFileSystem, NoSafeRenameRefusesRunPreviewAndListBeforeTouchingAnything) {
     const TempFolder folder;
-    leaveDebris(folder, row.debris);
-    if (HasFatalFailure()) {
-        return;
-    }
-    RecordingServices services;
-    if (byUndo) {
-        if (row.removesOldName) {
-            // Completed, the rename is one the undo can take back.
-            services.expectQuestion(u"将把上次改名的 1 个文件改回原名，是否继续？"_s, true);
-        }
-        engine::undoLastRun(folder.path(), services, fixedEnvironment());
-    } else {
-        engine::RenameRequest request = replaceRequest(u"zzz"_s, u"yyy"_s);
-        request.Folder = folder.path();
-        request.Files = {u"other.JPG"_s};
-        engine::RenameFiles(request, services, fixedEnvironment());
-    }
-    QStringList expected{kLog};
-    if (byUndo && row.removesOldName) {
-        expected << u"old.JPG"_s; // completed, then taken back
-    } else {
-        expected << (row.removesOldName ? QStringList() : QStringList{u"old.JPG"_s})
-                 << (row.removesNewName ? QStringList() : QStringList{u"new.JPG"_s});
-    }
-    EXPECT_EQ(folder.entries(), sortedNames(expected));
-    EXPECT_EQ(folder.read(row.removesOldName && !byUndo ? u"new.JPG"_s : u"old.JPG"_s), QByteArray("photo"));
+    WithoutNoReplace forced;
+    forced.failLinksWith(EIO);
+    expectRefusedBeforeAnythingIsTouched(folder, GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Kills, RunDebris, ::testing::Combine(::testing::ValuesIn(kDebris), ::testing::Bool()),
-                         [](const ::testing::TestParamInfo<std::tuple<DebrisRow, bool>>& param) {
-                             return std::string(std::get<0>(param.param).label) +
-                                    (std::get<1>(param.param) ? "_Undo" : "_Run");
-                         });
+TEST_P(FailingFileSystem, RcloneMountRefusesRunPreviewAndListBeforeTouchingAnything) {
+    static const FuseRclone mount;
+    if (!mount.mounted()) {
+        GTEST_SKIP() << "no FUSE rclone here: " << mount.reason();
+    }
+    const TempFolder folder(mount.path());
+    expectRefusedBeforeAnythingIsTouched(folder, GetParam());
+}
 
 } // namespace
 } // namespace filarion::test

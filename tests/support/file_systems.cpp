@@ -159,6 +159,36 @@ QString findTool(const char* tool) {
 
 } // namespace
 
+FuseRclone::FuseRclone() {
+    if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0) {
+        m_reason = "needs root and /dev/fuse";
+        return;
+    }
+    if (findTool("rclone").isEmpty()) {
+        m_reason = "needs rclone";
+        return;
+    }
+    m_work = QDir::tempPath() + u"/filarion-rclone-"_s + QString::number(::getpid());
+    const QString backend = m_work + u"/backend"_s;
+    const QString mountPoint = m_work + u"/mount"_s;
+    if (!QDir().mkpath(backend) || !QDir().mkpath(mountPoint) ||
+        !run(findTool("rclone"), {u"mount"_s, backend, mountPoint, u"--daemon"_s, u"--config"_s, u"/dev/null"_s})) {
+        m_reason = "rclone could not mount";
+        QDir(m_work).removeRecursively();
+        return;
+    }
+    m_mountPoint = mountPoint;
+}
+
+FuseRclone::~FuseRclone() {
+    if (!m_mountPoint.isEmpty() && !run(u"fusermount"_s, {u"-u"_s, m_mountPoint})) {
+        run(u"umount"_s, {u"-l"_s, m_mountPoint});
+    }
+    if (!m_work.isEmpty()) {
+        QDir(m_work).removeRecursively();
+    }
+}
+
 FuseSshfs::FuseSshfs(SftpServer server, const QString& serverFolder) : m_served(serverFolder) {
     if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0) {
         m_reason = "needs root and /dev/fuse";

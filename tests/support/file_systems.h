@@ -49,6 +49,25 @@ private:
     std::string m_reason;
 };
 
+// A folder of this machine mounted through rclone's FUSE mount (its local backend), which answers a hard link
+// with EIO and writes a file to its backend after it is closed. Needs root, /dev/fuse and rclone.
+class FuseRclone {
+public:
+    FuseRclone();
+    ~FuseRclone();
+    FuseRclone(const FuseRclone&) = delete;
+    FuseRclone& operator=(const FuseRclone&) = delete;
+
+    bool mounted() const { return !m_mountPoint.isEmpty(); }
+    const std::string& reason() const { return m_reason; }
+    const QString& path() const { return m_mountPoint; }
+
+private:
+    QString m_work;
+    QString m_mountPoint;
+    std::string m_reason;
+};
+
 // What the SFTP server behind an sshfs mount offers.
 enum class SftpServer {
     PosixRename,   // OpenSSH's sftp-server as it comes: a rename replaces, hard links work
