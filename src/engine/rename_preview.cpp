@@ -104,7 +104,7 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
         return QString::fromUtf16(texts::kLogNotWritable);
     }
     // The run would refuse the folder before touching it; the preview says so instead of promising renames.
-    if (platform::probeRenameWay(folder) == platform::RenameWay::Unsafe) {
+    if (platform::renameWayOf(folder) == platform::RenameWay::Unsafe) {
         return QString::fromUtf16(texts::kNoSafeRename);
     }
     snapshot.addFile(logName);

@@ -55,7 +55,7 @@ LineDebris readLine(const platform::FolderHandle& folder, QStringView body) {
 } // namespace
 
 bool readyForRenames(const platform::FolderHandle& folder, platform::RenameWay& way) {
-    way = platform::probeRenameWay(folder);
+    way = platform::renameWayOf(folder);
     if (way == platform::RenameWay::Unsafe) {
         return false;
     }

@@ -6,7 +6,7 @@
 namespace filarion::engine {
 
 // Readies a held folder for a run or an undo, before anything is written: finds the folder's rename way
-// once, and clears what a killed two-step rename of the last run left (clearRunDebris). False when no way
+// once (renameWayOf), and clears what a killed two-step rename of the last run left (clearRunDebris). False when no way
 // of renaming there refuses to replace a file: nothing may be renamed then, and nothing was touched.
 [[nodiscard]] bool readyForRenames(const platform::FolderHandle& folder, platform::RenameWay& way);
 

@@ -66,7 +66,7 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
         (void)folder.open(request.folder);
     }
     // Putting the list at its name is a rename: where none refuses to replace a file, nothing is written.
-    const platform::RenameWay way = platform::probeRenameWay(folder);
+    const platform::RenameWay way = platform::renameWayOf(folder);
     if (way == platform::RenameWay::Unsafe) {
         services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
         return;

@@ -133,6 +133,10 @@ RenameWay probeRenameWay(const FolderHandle& folder) {
     return RenameWay::LinkOrClaim;
 }
 
+RenameWay renameWayOf(const FolderHandle& folder) {
+    return showsLinksAsCopies(folder) ? probeRenameWay(folder) : RenameWay::Unprobed;
+}
+
 bool bearsClaimMark(const struct stat& entry) {
     return S_ISREG(entry.st_mode) && entry.st_size == 0 && (entry.st_mode & 07777) == kClaimMode;
 }

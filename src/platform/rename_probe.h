@@ -23,6 +23,11 @@ enum class RenameWay : std::uint8_t {
 // that a claim is safe; nor is a claim safe on a mount that uploads files after they close (rclone).
 [[nodiscard]] RenameWay probeRenameWay(const FolderHandle& folder);
 
+// The way a command takes in the folder: probed on FUSE and network file systems, where the answer differs
+// from server to server; Unprobed on the kernel's own file systems, whose per-file way is safe as it is, so
+// that a local folder never sees the probe's files.
+[[nodiscard]] RenameWay renameWayOf(const FolderHandle& folder);
+
 // The mode a claim is created with, in the one call that creates it, so that a claim left by a kill at any
 // moment can be told from any other empty file: no permission bits at all, which no program gives a file it
 // means to use. Where the file system keeps no modes (FAT, exFAT) a claim bears no mark and is never removed
