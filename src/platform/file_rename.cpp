@@ -19,7 +19,8 @@ RenameOutcome fromErrno(int error) {
 
 const RenameOutcome kRenamed{RenameResult::Renamed, {}};
 
-// True while the name shows the claim still held open: the same file, empty, with the same mode and time.
+// True while the name shows the claim still held open: the same file, empty, with the same mode and time
+// (inode numbers alone prove nothing on FUSE file systems that number by name).
 bool isStillTheClaim(int folder, const char* name, int claim, struct stat& ours) {
     struct stat there {};
     return ::fstat(claim, &ours) == 0 && ::fstatat(folder, name, &there, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -120,10 +121,10 @@ RenameOutcome NoReplaceRenamer::plainRename(const char* from, const char* to) {
 // Without an atomic no-replace rename, the new name is taken first by an empty file of our own, created
 // exclusively: a file that appears afterwards cannot take the name, and one that was there makes the claim
 // fail. The rename then replaces only that claim, after checking that the name still holds it untouched.
-// The claim bears a mark (no permission bits) by which a claim left by a kill is known again, and it is held open until
-// the rename is over: a claim whose rename failed is removed only while the name still shows that very empty file with
-// its mark, never a file another program put there in the meantime (sshfs's rename workaround moves the claim aside for
-// a moment).
+// The claim bears a mark (no permission bits) by which a claim left by a kill is known again, and it is held
+// open until the rename is over: a claim whose rename failed is removed only while the name still shows that
+// very empty file, never a file another program put there in the meantime (sshfs's rename workaround moves
+// the claim aside for a moment).
 RenameOutcome NoReplaceRenamer::claimThenRename(const char* from, const char* to) {
     const int fd = m_folder.descriptor();
     UniqueFd claim(::openat(fd, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, kClaimMode));

@@ -106,6 +106,11 @@ RenameWay probeRenameWay(const FolderHandle& folder) {
         return RenameWay::Unprobed;
     }
     const int fd = folder.descriptor();
+    // rclone's mount takes no hard link, replaces on a plain rename and uploads a claim after it closes: no
+    // way there is safe, and no trial is needed to know it.
+    if (claimIsUnsafe(fd)) {
+        return RenameWay::Unsafe;
+    }
     ProbeFiles files(fd);
     if (!files.create(0) || !files.create(1)) {
         return RenameWay::Unprobed;
@@ -126,8 +131,8 @@ RenameWay probeRenameWay(const FolderHandle& folder) {
         // Refused, and both names still there: the server does not replace.
         return files.exists(0) && files.exists(1) ? RenameWay::PlainRefuses : RenameWay::Unprobed;
     }
-    // The plain rename replaced: only a claim is left, where it is safe.
-    if (!isNoLinks(linkError) || claimIsUnsafe(fd)) {
+    // The plain rename replaced: only a claim is left.
+    if (!isNoLinks(linkError)) {
         return RenameWay::Unsafe;
     }
     return RenameWay::LinkOrClaim;
