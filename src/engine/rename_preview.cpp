@@ -4,6 +4,7 @@
 #include "engine/texts.h"
 #include "platform/folder_snapshot.h"
 #include "platform/gbk_text.h"
+#include "platform/rename_probe.h"
 
 namespace filarion::engine {
 
@@ -99,6 +100,10 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
     if (folder.open(request.Folder) || !platform::GbkAppendFile::isAppendable(folder, logName) ||
         snapshot.take(folder)) {
         return QString::fromUtf16(texts::kLogNotWritable);
+    }
+    // The run would refuse the folder before touching it; the preview says so instead of promising renames.
+    if (platform::renameWayOf(folder) == platform::RenameWay::Unsafe) {
+        return QString::fromUtf16(texts::kNoSafeRename);
     }
     snapshot.addFile(logName);
 

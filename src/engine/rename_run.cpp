@@ -5,6 +5,7 @@
 #include "engine/prefix_method.h"
 #include "engine/rename_context.h"
 #include "engine/replace_method.h"
+#include "engine/run_debris.h"
 #include "engine/texts.h"
 #include "platform/file_rename.h"
 #include "platform/gbk_text.h"
@@ -82,6 +83,11 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
     platform::FolderHandle folder;
     platform::GbkAppendFile log;
     std::error_code error = folder.open(request.Folder);
+    platform::RenameWay way = platform::RenameWay::Unprobed;
+    if (!error && !readyForRenames(folder, way)) {
+        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+        return;
+    }
     if (!error) {
         error = openRunLog(folder, environment, log);
     }
@@ -89,7 +95,7 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
         services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
         return;
     }
-    platform::NoReplaceRenamer renamer(folder);
+    platform::NoReplaceRenamer renamer(folder, way);
     DiskEffects effects(renamer, log);
     renameEntries(request, environment.programName, services, effects);
     // Every line already went to the OS by its own write; closing has nothing left to lose.

@@ -21,6 +21,8 @@ inline constexpr char16_t kLineFailed[] = u"，因出错未执行！";
 inline constexpr char16_t kNameTakenBefore[] = u"改名后与";
 inline constexpr char16_t kNameTakenAfter[] = u"同名,故保留原名!";
 inline constexpr char16_t kEmptyNameAfter[] = u"改名后为空名,故保留原名!";
+// A folder whose file system offers no rename that refuses to replace a file: nothing is renamed.
+inline constexpr char16_t kNoSafeRename[] = u"此文件夹所在的文件系统无法保证改名不覆盖已有文件，未执行改名！";
 inline constexpr char16_t kLogNotWritable[] = u"无法写入日记文件QuillmarkLog.txt，未执行改名！";
 
 // The undo of the last run; %1 is a count in plain decimal.

@@ -2,6 +2,7 @@
 
 #include "engine/name_list.h"
 #include "engine/rename_run.h"
+#include "engine/run_debris.h"
 #include "engine/run_log.h"
 #include "engine/texts.h"
 #include "platform/file_rename.h"
@@ -266,6 +267,11 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
     platform::FolderHandle folder;
     platform::ReverseLineReader reader;
     std::error_code error = folder.open(folderPath);
+    platform::RenameWay way = platform::RenameWay::Unprobed;
+    if (!error && !readyForRenames(folder, way)) {
+        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+        return;
+    }
     if (!error) {
         error = reader.open(folder, logName);
     }
@@ -305,7 +311,7 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
             services.showMessage(logMessage);
             return;
         }
-        platform::NoReplaceRenamer renamer(folder);
+        platform::NoReplaceRenamer renamer(folder, way);
         CountingEffects effects(renamer, log);
         // The undo's own step: each planned file back to its former name, nothing passed over.
         stopped = walkEntries(

@@ -5,6 +5,7 @@
 #include "listing/texts.h"
 #include "platform/folder_handle.h"
 #include "platform/gbk_text.h"
+#include "platform/rename_probe.h"
 
 #include <QStringView>
 
@@ -20,8 +21,8 @@ QString listFileName(const QString& typed) {
 // False when the file could not be created, or a write or the commit failed; an existing file is then
 // left as it was.
 bool writeList(const FileListRequest& request, const platform::FolderHandle& folder, const QString& listName,
-               const platform::HeldFile& replaces, engine::CommandServices& services) {
-    platform::GbkSaveFile file(folder, listName, &replaces);
+               const platform::HeldFile& replaces, platform::RenameWay way, engine::CommandServices& services) {
+    platform::GbkSaveFile file(folder, listName, &replaces, way);
     if (file.open()) {
         return false;
     }
@@ -64,6 +65,12 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
     if (!engine::isLogFile(name)) {
         (void)folder.open(request.folder);
     }
+    // Putting the list at its name is a rename: where none refuses to replace a file, nothing is written.
+    const platform::RenameWay way = platform::renameWayOf(folder);
+    if (way == platform::RenameWay::Unsafe) {
+        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+        return;
+    }
     // Only a regular file of that name is offered for overwriting, and only that very file may be replaced
     // then; nothing at all where no question was asked. Anything else there (a folder, a link, a FIFO or
     // device) is never written: a Yes could only end in failure, so the run goes ahead and reports it.
@@ -75,7 +82,7 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
     bool written = false;
     {
         const engine::BusyScope busy(services);
-        written = folder.isOpen() && writeList(request, folder, name, replaces, services);
+        written = folder.isOpen() && writeList(request, folder, name, replaces, way, services);
     }
     // Told after the run, when the window is restored and the refreshed file list shows what is on disk.
     if (!written) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folder_handle.h"
+#include "platform/rename_probe.h"
 
 #include <QString>
 #include <cstdint>
@@ -24,10 +25,12 @@ struct RenameOutcome {
 // the file system takes it; else a hard link then the removal of the old name; and where the file system
 // (or this one file) takes no hard link, the new name is first claimed by creating it exclusively, then the
 // file is renamed over the claim. Which way a file goes is decided for that file; only the file system's
-// refusal of RENAME_NOREPLACE itself is remembered for the folder.
+// refusal of RENAME_NOREPLACE itself is remembered for the folder. A way found by probeRenameWay goes
+// straight to its call; where it is Unsafe nothing is renamed (ENOTSUP).
 class NoReplaceRenamer {
 public:
-    explicit NoReplaceRenamer(const FolderHandle& folder) : m_folder(folder) {}
+    explicit NoReplaceRenamer(const FolderHandle& folder, RenameWay way = RenameWay::Unprobed)
+        : m_folder(folder), m_way(way), m_noReplaceRefused(way == RenameWay::LinkOrClaim) {}
 
     // Renames oldName to newName inside the folder. Identical names succeed without touching the disk; a new
     // name that the file system could not store exactly fails without touching it (EILSEQ).
@@ -37,9 +40,11 @@ private:
     // Nothing when the file system (or this file) takes no hard link.
     [[nodiscard]] std::optional<RenameOutcome> linkThenUnlink(const char* from, const char* to);
     [[nodiscard]] RenameOutcome claimThenRename(const char* from, const char* to);
+    [[nodiscard]] RenameOutcome plainRename(const char* from, const char* to);
 
     const FolderHandle& m_folder;
-    bool m_noReplaceRefused = false;
+    RenameWay m_way;
+    bool m_noReplaceRefused;
 };
 
 } // namespace filarion::platform

@@ -284,8 +284,8 @@ std::error_code GbkAppendFile::close() {
     return m_fd.close();
 }
 
-GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces)
-    : m_folder(folder), m_name(name), m_replaces(replaces) {
+GbkSaveFile::GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces, RenameWay way)
+    : m_folder(folder), m_name(name), m_replaces(replaces), m_way(way) {
     m_nameBytes = encodeEntryName(name).value_or(QByteArray());
 }
 
@@ -393,6 +393,9 @@ std::error_code GbkSaveFile::putInPlace() {
                 return lastError();
             }
             if (m_replaces->isAt(folder, m_nameBytes.constData())) {
+                if (m_way == RenameWay::PlainRefuses) {
+                    return replaceWhereRenamesRefuse(temporary);
+                }
                 return ::renameat(folder, temporary.constData(), folder, m_nameBytes.constData()) == 0
                            ? std::error_code()
                            : lastError();
@@ -404,7 +407,7 @@ std::error_code GbkSaveFile::putInPlace() {
         }
         // The file agreed to is gone: the name is put in place only where it is free.
     }
-    NoReplaceRenamer renamer(m_folder);
+    NoReplaceRenamer renamer(m_folder, m_way);
     const RenameOutcome outcome = renamer.rename(m_temporaryName, m_name);
     switch (outcome.result) {
     case RenameResult::Renamed:
@@ -415,6 +418,27 @@ std::error_code GbkSaveFile::putInPlace() {
         break;
     }
     return outcome.error ? outcome.error : std::make_error_code(std::errc::io_error);
+}
+
+// Where a rename never replaces, the file agreed to is moved aside to a hidden name of its own first, the
+// list put at the freed name, and the old file removed only then; on failure it is moved back.
+std::error_code GbkSaveFile::replaceWhereRenamesRefuse(const QByteArray& temporary) {
+    const int folder = m_folder.descriptor();
+    const QByteArray aside = encodeEntryName(temporaryNameFor(m_name, m_nameBytes.size())).value_or(QByteArray());
+    if (aside.isEmpty() || ::renameat(folder, m_nameBytes.constData(), folder, aside.constData()) != 0) {
+        return lastError();
+    }
+    if (!m_replaces->isAt(folder, aside.constData())) {
+        (void)::renameat(folder, aside.constData(), folder, m_nameBytes.constData());
+        return std::make_error_code(std::errc::file_exists);
+    }
+    if (::renameat(folder, temporary.constData(), folder, m_nameBytes.constData()) != 0) {
+        const std::error_code error = lastError();
+        (void)::renameat(folder, aside.constData(), folder, m_nameBytes.constData());
+        return error;
+    }
+    (void)::unlinkat(folder, aside.constData(), 0);
+    return {};
 }
 
 std::error_code GbkSaveFile::commit() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folder_handle.h"
+#include "platform/rename_probe.h"
 
 #include <QByteArray>
 #include <QString>
@@ -73,7 +74,9 @@ private:
 // replaces. Nothing of an uncommitted file stays behind.
 class GbkSaveFile {
 public:
-    GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces = nullptr);
+    // `way` is the folder's rename way as probeRenameWay found it, for putting the file at its name.
+    GbkSaveFile(const FolderHandle& folder, const QString& name, const HeldFile* replaces = nullptr,
+                RenameWay way = RenameWay::Unprobed);
     ~GbkSaveFile();
     GbkSaveFile(const GbkSaveFile&) = delete;
     GbkSaveFile& operator=(const GbkSaveFile&) = delete;
@@ -88,12 +91,14 @@ private:
     void flushBuffer();
     [[nodiscard]] std::error_code nameTheTemporaryFile();
     [[nodiscard]] std::error_code putInPlace();
+    [[nodiscard]] std::error_code replaceWhereRenamesRefuse(const QByteArray& temporary);
     void discard();
 
     const FolderHandle& m_folder;
     QString m_name;
     QByteArray m_nameBytes;
     const HeldFile* m_replaces;
+    RenameWay m_way;
     QString m_temporaryName; // empty while the temporary file has no name
     UniqueFd m_fd;
     std::error_code m_error;

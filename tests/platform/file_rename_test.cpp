@@ -3,9 +3,12 @@
 #include "support/temp_folder.h"
 
 #include <QFile>
+#include <array>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace filarion::platform {
@@ -73,25 +76,100 @@ TEST(FileRename, OtherFailuresCarryTheirError) {
 }
 
 // The same guarantees on every way a rename can go: the file system's no-replace rename; a hard link and
-// the removal of the old name where that is refused; and a claimed name where hard links are refused too.
-enum class Way { NoReplace, LinkUnlink, Claim };
+// the removal of the old name where that is refused; and a claimed name where hard links are refused too;
+// and on a NAS through sshfs, with and without the server's posix-rename and hard links. The renamer goes the
+// way the folder's probe found, as a run does.
+enum class Way {
+    NoReplace,
+    LinkUnlink,
+    Claim,
+    SshfsPosixRename,
+    SshfsNoPosixRename,
+    SshfsNoHardLinks,
+    SshfsOnlyPlainRename
+};
+
+// One mount of each kind for the whole program, at its first use.
+const test::FuseSshfs& nas(test::SftpServer server) {
+    static const test::FuseSshfs posix(test::SftpServer::PosixRename);
+    static const test::FuseSshfs noPosix(test::SftpServer::NoPosixRename);
+    static const test::FuseSshfs noLinks(test::SftpServer::NoHardLinks);
+    static const test::FuseSshfs plain(test::SftpServer::NoPosixRenameNoHardLinks);
+    switch (server) {
+    case test::SftpServer::PosixRename:
+        return posix;
+    case test::SftpServer::NoPosixRename:
+        return noPosix;
+    case test::SftpServer::NoHardLinks:
+        return noLinks;
+    case test::SftpServer::NoPosixRenameNoHardLinks:
+        break;
+    }
+    return plain;
+}
+
+std::optional<test::SftpServer> serverOf(Way way) {
+    switch (way) {
+    case Way::SshfsPosixRename:
+        return test::SftpServer::PosixRename;
+    case Way::SshfsNoPosixRename:
+        return test::SftpServer::NoPosixRename;
+    case Way::SshfsNoHardLinks:
+        return test::SftpServer::NoHardLinks;
+    case Way::SshfsOnlyPlainRename:
+        return test::SftpServer::NoPosixRenameNoHardLinks;
+    default:
+        return std::nullopt;
+    }
+}
 
 class FileRenameWays : public ::testing::TestWithParam<Way> {
 protected:
+    void SetUp() override {
+        if (const std::optional<test::SftpServer> server = serverOf(GetParam()); server && !nas(*server).mounted()) {
+            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: " << nas(*server).reason());
+        }
+    }
+    std::unique_ptr<test::TempFolder> folder() const {
+        const std::optional<test::SftpServer> server = serverOf(GetParam());
+        return server ? std::make_unique<test::TempFolder>(nas(*server).path()) : std::make_unique<test::TempFolder>();
+    }
     std::unique_ptr<test::WithoutNoReplace> m_forced =
-        GetParam() == Way::NoReplace ? nullptr
-                                     : std::make_unique<test::WithoutNoReplace>(GetParam() == Way::LinkUnlink);
+        GetParam() == Way::LinkUnlink || GetParam() == Way::Claim
+            ? std::make_unique<test::WithoutNoReplace>(GetParam() == Way::LinkUnlink)
+            : nullptr;
 };
 
+std::string labelOf(Way way) {
+    constexpr std::array<const char*, 7> kLabels = {"NoReplace",           "LinkUnlink",         "Claim",
+                                                    "SshfsPosixRename",    "SshfsNoPosixRename", "SshfsNoHardLinks",
+                                                    "SshfsOnlyPlainRename"};
+    return kLabels.at(static_cast<std::size_t>(way));
+}
+
+RenameWay expectedWay(Way way) {
+    switch (way) {
+    case Way::NoReplace:
+        return RenameWay::NoReplace;
+    case Way::SshfsOnlyPlainRename:
+        return RenameWay::PlainRefuses;
+    default:
+        return RenameWay::LinkOrClaim;
+    }
+}
+
 TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehind) {
-    test::TempFolder dir;
+    const std::unique_ptr<test::TempFolder> scratch = this->folder();
+    const test::TempFolder& dir = *scratch;
     dir.touch(u"a"_s);
     dir.touch(u"b"_s);
     dir.makeFolder(u"folder"_s);
     ASSERT_EQ(::symlink("nowhere", QFile::encodeName(dir.filePath(u"dangling"_s)).constData()), 0);
     FolderHandle handle;
     ASSERT_FALSE(handle.open(dir.path()));
-    NoReplaceRenamer folder(handle);
+    const RenameWay way = probeRenameWay(handle);
+    EXPECT_EQ(way, expectedWay(GetParam()));
+    NoReplaceRenamer folder(handle, way);
     EXPECT_EQ(folder.rename(u"a"_s, u"c"_s).result, RenameResult::Renamed);
     EXPECT_EQ(folder.rename(u"b"_s, u"c"_s).result, RenameResult::TargetExists);
     EXPECT_EQ(folder.rename(u"b"_s, u"folder"_s).result, RenameResult::TargetExists);
@@ -106,7 +184,8 @@ TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehin
 // A name that would not come back from the disk as it was computed is refused before the disk is touched:
 // half of a surrogate pair (the file would get U+FFFD in its place) or a NUL (the name would be cut there).
 TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
-    test::TempFolder dir;
+    const std::unique_ptr<test::TempFolder> scratch = this->folder();
+    const test::TempFolder& dir = *scratch;
     dir.touch(u"\U0001F600.txt"_s);
     FolderHandle handle;
     ASSERT_FALSE(handle.open(dir.path()));
@@ -121,12 +200,60 @@ TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
     EXPECT_EQ(dir.entries(), QStringList{emoji + u".txt"_s});
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, FileRenameWays, ::testing::Values(Way::NoReplace, Way::LinkUnlink, Way::Claim),
-                         [](const ::testing::TestParamInfo<Way>& way) {
-                             return std::string(way.param == Way::NoReplace    ? "NoReplace"
-                                                : way.param == Way::LinkUnlink ? "LinkUnlink"
-                                                                               : "Claim");
-                         });
+INSTANTIATE_TEST_SUITE_P(Ways, FileRenameWays,
+                         ::testing::Values(Way::NoReplace, Way::LinkUnlink, Way::Claim, Way::SshfsPosixRename,
+                                           Way::SshfsNoPosixRename, Way::SshfsNoHardLinks, Way::SshfsOnlyPlainRename),
+                         [](const ::testing::TestParamInfo<Way>& way) { return labelOf(way.param); });
+
+// A file system whose hard link fails with an error that does not say "no hard links" (rclone's EIO), where
+// a plain rename replaces: no way is safe there, and the probe leaves nothing behind.
+TEST(RenameProbe, UnexplainedLinkErrorIsUnsafeAndTheProbeLeavesNothing) {
+    test::TempFolder dir;
+    test::WithoutNoReplace forced;
+    forced.failLinksWith(EIO);
+    FolderHandle handle;
+    ASSERT_FALSE(handle.open(dir.path()));
+    EXPECT_EQ(probeRenameWay(handle), RenameWay::Unsafe);
+    EXPECT_TRUE(dir.entries().isEmpty());
+    // A file renamed anyway is refused, untouched.
+    dir.touch(u"a"_s);
+    EXPECT_EQ(NoReplaceRenamer(handle, RenameWay::Unsafe).rename(u"a"_s, u"b"_s).result, RenameResult::Failed);
+    EXPECT_EQ(dir.entries(), QStringList{u"a"_s});
+}
+
+// sshfs's rename workaround moves the claim aside for a moment; a program on the NAS takes the name then, and
+// the rename fails. The program's file is never removed as if it were the claim; a rename that failed with
+// the claim still in place takes the claim away again.
+TEST(FileRename, FailedRenameOverTheClaimRemovesOnlyTheProgramsOwnClaim) {
+    for (const bool rivalTakesTheName : {true, false}) {
+        SCOPED_TRACE(rivalTakesTheName ? "a rival takes the name" : "the rename fails in place");
+        test::TempFolder dir;
+        dir.write(u"photo.jpg"_s, "photo");
+        test::WithoutNoReplace forced;
+        forced.replacePlainRename([&](int folder, const char* /*from*/, const char* to) {
+            if (!rivalTakesTheName) {
+                errno = EIO;
+                return -1;
+            }
+            const std::string aside = std::string(to) + ".aside";
+            (void)::syscall(SYS_renameat2, folder, to, folder, aside.c_str(), 0);
+            dir.write(QString::fromUtf8(to), "rival");
+            errno = EPERM;
+            return -1;
+        });
+        FolderHandle handle;
+        ASSERT_FALSE(handle.open(dir.path()));
+        const RenameOutcome outcome = NoReplaceRenamer(handle).rename(u"photo.jpg"_s, u"new.jpg"_s);
+        EXPECT_EQ(outcome.result, RenameResult::Failed);
+        EXPECT_EQ(dir.read(u"photo.jpg"_s), QByteArray("photo"));
+        if (rivalTakesTheName) {
+            EXPECT_EQ(dir.read(u"new.jpg"_s), QByteArray("rival"));
+            EXPECT_EQ(dir.entries(), (QStringList{u"new.jpg"_s, u"new.jpg.aside"_s, u"photo.jpg"_s}));
+        } else {
+            EXPECT_EQ(dir.entries(), QStringList{u"photo.jpg"_s});
+        }
+    }
+}
 
 // One file that takes no hard link (an immutable file, or another user's under fs.protected_hardlinks)
 // goes the claiming way alone: the files after it still get the atomic link.

@@ -2,10 +2,12 @@
 // and a list file is either the old one or the whole new one.
 
 #include "engine/rename_run.h"
+#include "engine/undo_run.h"
 #include "listing/file_list_export.h"
 #include "platform/gbk_text.h"
 #include "reliability_support.h"
 #include "support/engine_run.h"
+#include "support/file_systems.h"
 
 #include <QFile>
 #include <QHash>
@@ -222,6 +224,71 @@ TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
                 "copies\n",
                 static_cast<long long>(request.files.size()), trials, kills, replaced, strays);
 }
+
+// The rename run on a NAS through sshfs, where a rename takes two steps (a hard link and the removal of the old
+// name, or a claim and the rename over it) or goes the plain way that never replaces: killed at a random
+// moment, then undone. Afterwards every photo is there under one name with its bytes, and no empty claim and no
+// file of the program's own is left.
+class NasCrash : public ::testing::TestWithParam<SftpServer> {};
+
+TEST_P(NasCrash, RenameRunKilledThenUndoneLeavesEveryPhotoOnceAndNoClaim) {
+    const FuseSshfs nas(GetParam());
+    if (!nas.mounted()) {
+        FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: " << nas.reason());
+    }
+    constexpr int kPhotos = 40;
+    constexpr int kNasKills = 20;
+    const TempFolder folder(nas.path());
+    const QByteArray root = QFile::encodeName(folder.path()) + '/';
+    QSet<QByteArray> contents;
+    for (int k = 0; k < kPhotos; ++k) {
+        const QByteArray content = "photo " + QByteArray::number(k) + QByteArray(100 + k, 'x');
+        ASSERT_TRUE(createExclusive(root + "f_" + QByteArray::number(k) + ".dat", content));
+        contents.insert(content);
+    }
+    std::mt19937 random(4242U);
+    int killedMidRun = 0;
+    for (int trial = 0; trial < kNasKills; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        engine::RenameRequest request = prefixRequest(u"n%1_"_s.arg(trial));
+        request.Folder = folder.path();
+        request.Files = readWorkingSet(folder.path(), u"*.dat"_s);
+        const pid_t child = startChild([&] {
+            SilentServices services;
+            engine::RenameFiles(request, services, fixedEnvironment());
+            return 0;
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 80000));
+        ::kill(child, SIGKILL);
+        killedMidRun += waitChild(child) == 128 + SIGKILL ? 1 : 0;
+
+        SilentServices undo;
+        engine::undoLastRun(folder.path(), undo, fixedEnvironment());
+        QSet<QByteArray> seen;
+        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
+            if (entry == "QuillmarkLog.txt") {
+                continue;
+            }
+            ASSERT_TRUE(entry.endsWith(".dat")) << entry.toStdString() << ": a file of the program's own was left";
+            const QByteArray content = readBytes(root + entry).value_or(QByteArray());
+            ASSERT_FALSE(content.isEmpty()) << entry.toStdString() << ": an empty claim was left";
+            ASSERT_FALSE(seen.contains(content)) << entry.toStdString() << ": a photo under two names";
+            seen.insert(content);
+        }
+        ASSERT_EQ(seen, contents);
+    }
+    std::printf("[ crash    ] NAS: %d kills, %d of them in the middle of the run, every photo once after the undo\n",
+                kNasKills, killedMidRun);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, NasCrash,
+                         ::testing::Values(SftpServer::PosixRename, SftpServer::NoHardLinks,
+                                           SftpServer::NoPosixRenameNoHardLinks),
+                         [](const ::testing::TestParamInfo<SftpServer>& server) {
+                             return std::string(server.param == SftpServer::PosixRename   ? "LinkThenUnlink"
+                                                : server.param == SftpServer::NoHardLinks ? "Claim"
+                                                                                          : "OnlyPlainRename");
+                         });
 
 } // namespace
 } // namespace filarion::test

@@ -1,6 +1,7 @@
 // A file system that fails under the commands: a log that cannot be written, a disk that fills up, a folder
 // or a file that goes away. Each ends with the window restored and nothing lost that the command held.
 
+#include "engine/rename_preview.h"
 #include "engine/rename_run.h"
 #include "listing/file_list_export.h"
 #include "platform/gbk_text.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
@@ -458,6 +460,44 @@ TEST(FailingFileSystemList, FolderThatVanishedGivesOneMessage) {
     EXPECT_EQ(services.messages, QStringList{u"清单文件写入失败！"_s});
     EXPECT_TRUE(services.idle());
     EXPECT_TRUE(parent.entries().isEmpty());
+}
+
+// A mount where no rename refuses to replace a file and a claim is not safe either (rclone's: a plain rename
+// replaces, a hard link answers EIO, and files are uploaded after they close): the run, its preview and the list export
+// refuse with one message before anything is written, and the folder is as it was.
+void expectRefusedBeforeAnythingIsTouched(const TempFolder& folder, const FaultMethod& method) {
+    const QString refusal = u"此文件夹所在的文件系统无法保证改名不覆盖已有文件，未执行改名！"_s;
+    for (const QString& name : method.files) {
+        folder.write(name, name.toUtf8());
+    }
+
+    engine::RenameRequest request = method.request;
+    request.Folder = folder.path();
+    request.Files = method.files;
+    engine::RenamePreview preview;
+    EXPECT_EQ(engine::previewRename(request, preview, fixedEnvironment()), refusal);
+
+    const RunOutcome run = runRename(folder, method.request, method.files);
+    EXPECT_EQ(run.messages, QStringList{refusal});
+    EXPECT_TRUE(run.idle);
+
+    RecordingServices list;
+    listing::MakeFileList({u"清单"_s, listing::NameForm::WithExtension, u"*.JPG"_s, folder.path(), method.files}, list);
+    EXPECT_EQ(list.messages, QStringList{refusal});
+    EXPECT_TRUE(list.idle());
+    EXPECT_EQ(folder.entries(), sortedNames(method.files)) << "no log, no list, no probe left";
+    for (const QString& name : method.files) {
+        EXPECT_EQ(folder.read(name), name.toUtf8());
+    }
+}
+
+TEST_P(FailingFileSystem, RcloneMountRefusesRunPreviewAndListBeforeTouchingAnything) {
+    static const FuseRclone mount;
+    if (!mount.mounted()) {
+        FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE rclone here: " << mount.reason());
+    }
+    const TempFolder folder(mount.path());
+    expectRefusedBeforeAnythingIsTouched(folder, GetParam());
 }
 
 } // namespace

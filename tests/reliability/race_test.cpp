@@ -140,8 +140,9 @@ QStringList prepare(const TempFolder& folder, const RaceMethod& method, int tria
 
 // Where the run races: this machine's own file system with its atomic no-replace rename; the same with
 // the calls that FAT and exFAT refuse refused (no RENAME_NOREPLACE, no hard links); and a real exFAT through
-// FUSE, as a camera card is mounted on older systems.
-enum class FileSystem { Native, WithoutNoReplace, FuseExfat };
+// FUSE, as a camera card is mounted on older systems; a NAS through sshfs whose server has no posix-rename (a
+// rename never replaces there), and one whose hard links are off (the claim method).
+enum class FileSystem { Native, WithoutNoReplace, FuseExfat, SshfsNoPosixRename, SshfsNoHardLinks };
 
 const char* labelOf(FileSystem system) {
     switch (system) {
@@ -151,6 +152,10 @@ const char* labelOf(FileSystem system) {
         return "WithoutNoReplaceOrLinks";
     case FileSystem::FuseExfat:
         return "FuseExfat";
+    case FileSystem::SshfsNoPosixRename:
+        return "SshfsNoPosixRename";
+    case FileSystem::SshfsNoHardLinks:
+        return "SshfsNoHardLinks";
     }
     return "";
 }
@@ -165,11 +170,20 @@ const FuseExfat& exfatCard() {
     return card;
 }
 
+const FuseSshfs& nas(FileSystem system) {
+    static const FuseSshfs noPosixRename(SftpServer::NoPosixRename);
+    static const FuseSshfs noHardLinks(SftpServer::NoHardLinks);
+    return system == FileSystem::SshfsNoPosixRename ? noPosixRename : noHardLinks;
+}
+
 class Race : public ::testing::TestWithParam<std::tuple<RaceMethod, FileSystem>> {
 protected:
     void SetUp() override {
         if (system() == FileSystem::FuseExfat && !exfatCard().mounted()) {
             FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE exFAT here: " << exfatCard().reason());
+        }
+        if (onNas() && !nas(system()).mounted()) {
+            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: " << nas(system()).reason());
         }
         if (system() == FileSystem::WithoutNoReplace) {
             m_forced = std::make_unique<WithoutNoReplace>();
@@ -177,8 +191,16 @@ protected:
     }
     const RaceMethod& method() const { return std::get<0>(GetParam()); }
     FileSystem system() const { return std::get<1>(GetParam()); }
+    bool onNas() const {
+        return system() == FileSystem::SshfsNoPosixRename || system() == FileSystem::SshfsNoHardLinks;
+    }
+    // Each request goes over the network there: fewer trials.
+    int trials(int local) const { return onNas() ? local / 5 : local; }
     // A fresh folder for one trial, on the file system of the test.
     std::unique_ptr<TempFolder> trialFolder() const {
+        if (onNas()) {
+            return std::make_unique<TempFolder>(nas(system()).path());
+        }
         return system() == FileSystem::FuseExfat ? std::make_unique<TempFolder>(exfatCard().path())
                                                  : std::make_unique<TempFolder>();
     }
@@ -194,7 +216,7 @@ TEST_P(Race, TargetCreatedJustBeforeTheRenameIsNeverReplaced) {
     std::mt19937 random(static_cast<unsigned>(std::hash<std::string>{}(method.label)));
     // exFAT holds no symbolic links.
     const std::size_t kinds = system() == FileSystem::FuseExfat ? 2 : std::size(kIntruders);
-    const int trials = 100;
+    const int trials = this->trials(100);
     for (int trial = 0; trial < trials; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
         const std::unique_ptr<TempFolder> scratch = trialFolder();
@@ -263,7 +285,7 @@ TEST_P(Race, ThreadCreatingTheTargetDuringTheRunLosesNothing) {
             renamable.push_back(k);
         }
     }
-    const int trials = 250;
+    const int trials = this->trials(250);
     int intruderFirst = 0;
     // The rival sets off when the second entry before its target is renamed, then spins a while: longer after
     // it came first, shorter after the rename did, so that the two meet at the edge whatever the build's speed.
@@ -347,7 +369,8 @@ TEST_P(Race, ThreadCreatingTheTargetDuringTheRunLosesNothing) {
 INSTANTIATE_TEST_SUITE_P(MethodsAndFileSystems, Race,
                          ::testing::Combine(::testing::ValuesIn(kMethods),
                                             ::testing::Values(FileSystem::Native, FileSystem::WithoutNoReplace,
-                                                              FileSystem::FuseExfat)),
+                                                              FileSystem::FuseExfat, FileSystem::SshfsNoPosixRename,
+                                                              FileSystem::SshfsNoHardLinks)),
                          [](const ::testing::TestParamInfo<std::tuple<RaceMethod, FileSystem>>& param) {
                              return std::string(std::get<0>(param.param).label) + "_" +
                                     labelOf(std::get<1>(param.param));

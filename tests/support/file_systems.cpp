@@ -1,6 +1,7 @@
 #include "support/file_systems.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -8,6 +9,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -20,6 +23,8 @@ struct Forced {
     bool linksWork = false;
     std::function<bool(const char*)> linkRefused;
     std::atomic<int> linkCalls{0};
+    int linkError = 0;
+    std::function<int(int, const char*, const char*)> plainRename;
 };
 
 Forced& forced() {
@@ -53,6 +58,16 @@ WithoutNoReplace::WithoutNoReplace(bool linksWork, std::function<bool(const char
 WithoutNoReplace::~WithoutNoReplace() {
     forced().active = false;
     forced().linkRefused = {};
+    forced().linkError = 0;
+    forced().plainRename = {};
+}
+
+void WithoutNoReplace::failLinksWith(int error) {
+    forced().linkError = error;
+}
+
+void WithoutNoReplace::replacePlainRename(std::function<int(int, const char*, const char*)> rename) {
+    forced().plainRename = std::move(rename);
 }
 
 int WithoutNoReplace::linkCalls() const {
@@ -105,6 +120,179 @@ FuseExfat::~FuseExfat() {
     }
 }
 
+namespace {
+
+// A port of the loopback interface that no one listens on now.
+int freeLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof(address);
+    int port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+        port = ntohs(address.sin_port);
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return port;
+}
+
+bool accepts(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool connected = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return connected;
+}
+
+QString findTool(const char* tool) {
+    return QStandardPaths::findExecutable(QString::fromLatin1(tool), {u"/usr/sbin"_s, u"/sbin"_s, u"/usr/bin"_s});
+}
+
+} // namespace
+
+FuseRclone::FuseRclone() {
+    if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0) {
+        m_reason = "needs root and /dev/fuse";
+        return;
+    }
+    if (findTool("rclone").isEmpty()) {
+        m_reason = "needs rclone";
+        return;
+    }
+    m_work = QDir::tempPath() + u"/filarion-rclone-"_s + QString::number(::getpid());
+    const QString backend = m_work + u"/backend"_s;
+    const QString mountPoint = m_work + u"/mount"_s;
+    if (!QDir().mkpath(backend) || !QDir().mkpath(mountPoint) ||
+        !run(findTool("rclone"), {u"mount"_s, backend, mountPoint, u"--daemon"_s, u"--config"_s, u"/dev/null"_s})) {
+        m_reason = "rclone could not mount";
+        QDir(m_work).removeRecursively();
+        return;
+    }
+    m_mountPoint = mountPoint;
+}
+
+FuseRclone::~FuseRclone() {
+    if (!m_mountPoint.isEmpty() && !run(u"fusermount"_s, {u"-u"_s, m_mountPoint})) {
+        run(u"umount"_s, {u"-l"_s, m_mountPoint});
+    }
+    if (!m_work.isEmpty()) {
+        QDir(m_work).removeRecursively();
+    }
+}
+
+FuseSshfs::FuseSshfs(SftpServer server, const QString& serverFolder) : m_served(serverFolder) {
+    if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0) {
+        m_reason = "needs root and /dev/fuse";
+        return;
+    }
+    for (const char* tool : {"sshd", "ssh-keygen", "sshfs", "fusermount"}) {
+        if (findTool(tool).isEmpty()) {
+            m_reason = std::string("needs ") + tool;
+            return;
+        }
+    }
+    static std::atomic<int> mounts{0};
+    m_work = QDir::tempPath() + u"/filarion-sshfs-"_s + QString::number(::getpid()) + u'-' + QString::number(mounts++);
+    if (!start(server)) {
+        if (m_sshd) {
+            m_sshd->kill();
+            m_sshd->waitForFinished();
+            m_sshd.reset();
+        }
+        QDir(m_work).removeRecursively();
+        m_mountPoint.clear();
+    }
+}
+
+bool FuseSshfs::start(SftpServer server) {
+    const QString key = m_work + u"/key"_s;
+    const QString hostKey = m_work + u"/host_key"_s;
+    if (m_served.isEmpty()) {
+        m_served = m_work + u"/served"_s;
+    }
+    const QString mountPoint = m_work + u"/nas"_s;
+    if (!QDir().mkpath(m_served) || !QDir().mkpath(mountPoint) || !QDir().mkpath(u"/run/sshd"_s) ||
+        !run(u"ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, key}) ||
+        !run(u"ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, hostKey})) {
+        m_reason = "no keys for the server";
+        return false;
+    }
+    const int port = freeLoopbackPort();
+    QFile config(m_work + u"/sshd_config"_s);
+    if (port == 0 || !config.open(QIODevice::WriteOnly)) {
+        m_reason = "no loopback port for the server";
+        return false;
+    }
+    config.write(QStringLiteral("Port %1\nListenAddress 127.0.0.1\nHostKey %2\nAuthorizedKeysFile %3.pub\n"
+                                "PasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+                                "PermitRootLogin prohibit-password\nStrictModes no\nUsePAM no\n"
+                                "PidFile none\nSubsystem sftp internal-sftp\n")
+                     .arg(port)
+                     .arg(hostKey, key)
+                     .toUtf8());
+    config.close();
+    m_sshd = std::make_unique<QProcess>();
+    m_sshd->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_sshd->setStandardOutputFile(QProcess::nullDevice());
+    m_sshd->start(findTool("sshd"), {u"-D"_s, u"-f"_s, config.fileName()});
+    bool listening = false;
+    for (int wait = 0; wait < 100 && !listening && m_sshd->state() != QProcess::NotRunning; ++wait) {
+        listening = accepts(port);
+        if (!listening) {
+            ::usleep(50000);
+        }
+    }
+    if (!listening) {
+        m_reason = "sshd did not start";
+        return false;
+    }
+    QString options = u"port=%1,IdentityFile=%2,StrictHostKeyChecking=no,UserKnownHostsFile=/dev/null,"
+                      u"BatchMode=yes,LogLevel=ERROR"_s.arg(port)
+                          .arg(key);
+    const QString sftpServer =
+        findTool("sftp-server").isEmpty() ? u"/usr/lib/openssh/sftp-server"_s : findTool("sftp-server");
+    if (server == SftpServer::NoPosixRename || server == SftpServer::NoPosixRenameNoHardLinks) {
+        options += u",sftp_server="_s + sftpServer + u" -P posix-rename"_s;
+    } else {
+        options += u",sftp_server="_s + sftpServer;
+    }
+    if (server == SftpServer::NoHardLinks || server == SftpServer::NoPosixRenameNoHardLinks) {
+        options += u",disable_hardlink"_s;
+    }
+    if (!run(findTool("sshfs"), {u"root@127.0.0.1:"_s + m_served, mountPoint, u"-o"_s, options})) {
+        m_reason = "sshfs could not mount the server's folder";
+        return false;
+    }
+    m_mountPoint = mountPoint;
+    return true;
+}
+
+FuseSshfs::~FuseSshfs() {
+    // The mount first: sshfs, its ssh and the server's session end with it; then the server.
+    if (!m_mountPoint.isEmpty() && !run(u"fusermount"_s, {u"-u"_s, m_mountPoint})) {
+        run(u"umount"_s, {u"-l"_s, m_mountPoint});
+    }
+    if (m_sshd) {
+        m_sshd->terminate();
+        if (!m_sshd->waitForFinished(5000)) {
+            m_sshd->kill();
+            m_sshd->waitForFinished();
+        }
+    }
+    if (!m_work.isEmpty()) {
+        QDir(m_work).removeRecursively();
+    }
+}
+
 } // namespace filarion::test
 
 bool filarion::test::realPathsRequired() {
@@ -124,10 +312,22 @@ extern "C" int linkat(int oldFolder, const char* oldName, int newFolder, const c
     auto& state = filarion::test::forced();
     if (state.active) {
         ++state.linkCalls;
+        if (state.linkError != 0) {
+            errno = state.linkError;
+            return -1;
+        }
         if (!state.linksWork || (state.linkRefused && state.linkRefused(oldName))) {
             errno = EPERM;
             return -1;
         }
     }
     return static_cast<int>(::syscall(SYS_linkat, oldFolder, oldName, newFolder, newName, flags));
+}
+
+extern "C" int renameat(int oldFolder, const char* oldName, int newFolder, const char* newName) {
+    auto& state = filarion::test::forced();
+    if (state.active && state.plainRename && oldFolder == newFolder) {
+        return state.plainRename(oldFolder, oldName, newName);
+    }
+    return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldName, newFolder, newName, 0));
 }

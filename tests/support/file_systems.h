@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,6 +22,11 @@ public:
 
     // The hard links asked for since construction, refused or not.
     int linkCalls() const;
+
+    // Every hard link fails with this error instead (EIO, as rclone's mount answers).
+    void failLinksWith(int error);
+    // Every plain rename (renameat) of the program goes to this instead; it returns 0 or -1 with errno set.
+    void replacePlainRename(std::function<int(int folder, const char* from, const char* to)> rename);
 };
 
 // An exFAT file system mounted through FUSE (exfat-fuse, on a loop device over an image file), as camera
@@ -47,6 +53,61 @@ private:
 // True when the environment asks that no test of a real file system, mount or display be skipped
 // (FILARION_REQUIRE_REAL_PATHS=1, which CI sets): a test that cannot get what it needs then fails instead.
 bool realPathsRequired();
+
+// A folder of this machine mounted through rclone's FUSE mount (its local backend), which answers a hard link
+// with EIO and writes a file to its backend after it is closed. Needs root, /dev/fuse and rclone.
+class FuseRclone {
+public:
+    FuseRclone();
+    ~FuseRclone();
+    FuseRclone(const FuseRclone&) = delete;
+    FuseRclone& operator=(const FuseRclone&) = delete;
+
+    bool mounted() const { return !m_mountPoint.isEmpty(); }
+    const std::string& reason() const { return m_reason; }
+    const QString& path() const { return m_mountPoint; }
+
+private:
+    QString m_work;
+    QString m_mountPoint;
+    std::string m_reason;
+};
+
+// What the SFTP server behind an sshfs mount offers.
+enum class SftpServer {
+    PosixRename,   // OpenSSH's sftp-server as it comes: a rename replaces, hard links work
+    NoPosixRename, // posix-rename denied: a rename onto an existing name fails (EPERM), as older NAS servers do
+    NoHardLinks,   // as it comes, with sshfs's hard links switched off (link answers EPERM): the claim method
+    NoPosixRenameNoHardLinks, // both: only the plain rename, which refuses an existing name there
+};
+
+// A folder on a "NAS" reached through sshfs: OpenSSH's sshd on a free loopback port with a throwaway key,
+// serving a folder of this machine (`serverFolder`, or a fresh one) through sftp-server. The server and the
+// mount are this object's own: both go when it goes, and no process of theirs is left. Needs root,
+// /dev/fuse, sshd, ssh-keygen and sshfs; otherwise not mounted, with the reason.
+class FuseSshfs {
+public:
+    explicit FuseSshfs(SftpServer server = SftpServer::PosixRename, const QString& serverFolder = {});
+    ~FuseSshfs();
+    FuseSshfs(const FuseSshfs&) = delete;
+    FuseSshfs& operator=(const FuseSshfs&) = delete;
+
+    bool mounted() const { return !m_mountPoint.isEmpty(); }
+    const std::string& reason() const { return m_reason; }
+    // The folder as the program sees it, through the mount.
+    const QString& path() const { return m_mountPoint; }
+    // The same folder on the server's side.
+    const QString& serverPath() const { return m_served; }
+
+private:
+    bool start(SftpServer server);
+
+    QString m_work;
+    QString m_served;
+    QString m_mountPoint;
+    std::unique_ptr<QProcess> m_sshd;
+    std::string m_reason;
+};
 
 } // namespace filarion::test
 
