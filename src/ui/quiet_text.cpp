@@ -36,8 +36,11 @@ QColor quietTextColour(const QPalette& palette) {
     const QColor base = palette.color(QPalette::Active, QPalette::Base);
     const QColor text = palette.color(QPalette::Active, QPalette::Text);
     const QColor placeholder = palette.color(QPalette::Active, QPalette::PlaceholderText);
-    // A translucent placeholder colour is what it looks like over the base.
-    const QColor shown = mix(base, placeholder, placeholder.alphaF());
+    const QColor disabled = palette.color(QPalette::Disabled, QPalette::Text);
+    // A translucent colour is what it looks like over the base. Of the placeholder and the disabled text
+    // (some styles make the placeholder the text itself), the quieter one.
+    const QColor overBase = mix(base, placeholder, placeholder.alphaF());
+    const QColor shown = contrastRatio(disabled, base) < contrastRatio(overBase, base) ? disabled : overBase;
     QColor quiet = shown;
     for (int step = 1; step <= 20 && contrastRatio(quiet, base) < kQuietContrast; ++step) {
         quiet = mix(shown, text, step / 20.0);
