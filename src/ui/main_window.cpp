@@ -25,6 +25,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <chrono>
 #include <initializer_list>
 
 // The icon lives in the library's resources, which a static library only links when they are asked for.
@@ -52,6 +53,8 @@ QFont sansSerif(qreal points) {
 }
 
 constexpr qreal kWindowPoints = 9.0;
+// How long the first frame waits at most for the start folder's files: about what 100,000 names take to read.
+constexpr std::chrono::milliseconds kStartFolderWait{250};
 constexpr qreal kHelpPoints = 9.75;
 
 // The help text as the box shows it: one line per line of the text, no empty line after the last.
@@ -238,6 +241,8 @@ void frmMain::Form_Load() {
     // on its drive. Nothing here touches that folder: its lists fill when it answers (startAnswered).
     m_dirTrim->show(FolderListModel::cleanFolder(platform::workingFolder()), {});
     selectDrive(m_drives.driveOf(m_dirTrim->path()));
+    // A folder that answers within a moment is shown in the first frame; one that does not, when it answers.
+    (void)m_start.settle(kStartFolderWait);
     // The drive of the program's own folder; choosing another drive runs the drive handling.
     const QString programDrive = m_drives.driveOf(platform::programFolder());
     if (!programDrive.isEmpty()) {

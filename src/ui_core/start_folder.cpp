@@ -2,6 +2,7 @@
 
 #include "ui_core/command_line.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -26,11 +27,14 @@ StartAnswer readStart(const std::optional<QString>& given, const QString& fallba
 
 } // namespace
 
-// Where a reading thread hands its answer over. The reader leaves it when it goes, under the lock, so that a
-// thread never posts to a reader that is gone.
+// Where a reading thread hands its answer over: only the answer to the latest request is kept. The reader
+// leaves it when it goes, under the lock, so that a thread never posts to a reader that is gone.
 struct StartFolderReader::Mailbox {
     std::mutex mutex;
+    std::condition_variable answered;
     StartFolderReader* reader = nullptr;
+    unsigned latest = 0;               // the ticket of the latest request
+    std::optional<StartAnswer> answer; // the answer to it, once there
 };
 
 StartFolderReader::StartFolderReader(Answered answered, QObject* parent)
@@ -41,33 +45,58 @@ StartFolderReader::StartFolderReader(Answered answered, QObject* parent)
 StartFolderReader::~StartFolderReader() {
     const std::lock_guard lock(m_mailbox->mutex);
     m_mailbox->reader = nullptr;
+    m_mailbox->answer.reset();
 }
 
 void StartFolderReader::read(const std::optional<QString>& given, const QString& fallback, const QString& pattern) {
-    const unsigned ticket = ++m_ticket;
+    const unsigned ticket = newTicket();
     m_pending = true;
     std::thread([mailbox = m_mailbox, ticket, given, fallback, pattern] {
-        auto answer = std::make_shared<StartAnswer>(readStart(given, fallback, pattern));
+        StartAnswer answer = readStart(given, fallback, pattern);
         const std::lock_guard lock(mailbox->mutex);
-        if (StartFolderReader* reader = mailbox->reader) {
-            QMetaObject::invokeMethod(
-                reader, [reader, ticket, answer] { reader->deliver(ticket, std::move(*answer)); },
-                Qt::QueuedConnection);
+        if (mailbox->reader == nullptr || mailbox->latest != ticket) {
+            return;
         }
+        mailbox->answer = std::move(answer);
+        mailbox->answered.notify_all();
+        QMetaObject::invokeMethod(
+            mailbox->reader, [reader = mailbox->reader, ticket] { reader->deliver(ticket); }, Qt::QueuedConnection);
     }).detach();
 }
 
 void StartFolderReader::cancel() {
-    ++m_ticket;
+    (void)newTicket();
     m_pending = false;
 }
 
-void StartFolderReader::deliver(unsigned ticket, StartAnswer answer) {
-    if (ticket != m_ticket) {
-        return;
+bool StartFolderReader::settle(std::chrono::milliseconds wait) {
+    if (m_pending) {
+        std::unique_lock lock(m_mailbox->mutex);
+        (void)m_mailbox->answered.wait_for(lock, wait, [this] { return m_mailbox->answer.has_value(); });
+    }
+    deliver(m_ticket);
+    return !m_pending;
+}
+
+unsigned StartFolderReader::newTicket() {
+    const std::lock_guard lock(m_mailbox->mutex);
+    m_mailbox->latest = ++m_ticket;
+    m_mailbox->answer.reset();
+    return m_ticket;
+}
+
+void StartFolderReader::deliver(unsigned ticket) {
+    std::optional<StartAnswer> answer;
+    {
+        const std::lock_guard lock(m_mailbox->mutex);
+        if (ticket != m_ticket || !m_pending || !m_mailbox->answer) {
+            return;
+        }
+        answer = std::move(m_mailbox->answer);
+        m_mailbox->answer.reset();
     }
     m_pending = false;
-    m_answered(std::move(answer));
+    m_answered(std::move(*answer));
 }
 
 } // namespace filarion::ui_core

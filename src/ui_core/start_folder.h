@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,11 +41,16 @@ public:
     void cancel();
     // A request is under way and not yet answered.
     bool pending() const { return m_pending; }
+    // Waits at most `wait` for the answer, and gives it at once when it comes in that time: a window can
+    // show a folder that answers quickly in its first frame, and one that does not answer after `wait`.
+    // True when nothing is pending any more.
+    bool settle(std::chrono::milliseconds wait);
 
 private:
     struct Mailbox;
 
-    void deliver(unsigned ticket, StartAnswer answer);
+    unsigned newTicket();
+    void deliver(unsigned ticket);
 
     Answered m_answered;
     std::shared_ptr<Mailbox> m_mailbox;

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -85,7 +86,7 @@ TEST_F(StartFolderReaderTest, ReadsTheFolderGivenOrElseTheFallbackAndTellsWhichW
     }
 }
 
-TEST_F(StartFolderReaderTest, OnlyTheLatestRequestIsAnsweredAndNoneAfterCancelOrTheReadersEnd) {
+TEST_F(StartFolderReaderTest, OnlyTheLatestRequestIsAnsweredOnceAndNoneAfterCancelOrTheReadersEnd) {
     {
         StartFolderReader reader(record());
         reader.read(m_folder.path(), {}, u"*.JPG"_s);
@@ -109,6 +110,15 @@ TEST_F(StartFolderReaderTest, OnlyTheLatestRequestIsAnsweredAndNoneAfterCancelOr
         runFor(0);
     }
     EXPECT_TRUE(m_answers.empty());
+    {
+        // Settled: answered at once, on this thread, and once only.
+        StartFolderReader reader(record());
+        reader.read(std::nullopt, m_folder.path(), u"*.JPG"_s);
+        EXPECT_TRUE(reader.settle(std::chrono::seconds(30)));
+        EXPECT_EQ(m_answers.size(), 1U);
+        runFor(0);
+        EXPECT_EQ(m_answers.size(), 1U);
+    }
 }
 
 } // namespace
