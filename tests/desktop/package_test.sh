@@ -41,7 +41,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-apt-get install -y -qq -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
+# What it depends on, not what it recommends (qt6-wayland), so that removing it leaves the machine as it was.
+apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
 dpkg-query -W -f='${Depends}\n' filarion
 for needed in libqt6widgets6 fonts-wqy-microhei qt6-translations-l10n qt6-qpa-plugins; do
     dpkg-query -W -f='${Depends}\n' filarion | grep -q "\b$needed\b" || { echo "no dependency on $needed"; exit 1; }
