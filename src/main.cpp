@@ -2,11 +2,13 @@
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 #include "ui_core/command_line.h"
+#include "ui_core/texts.h"
 #include "ui_core/volume_source.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -25,6 +27,27 @@ int answerWithoutWindow(int argc, char* argv[]) {
     const bool failed = line.action == CommandLine::Action::Fail;
     std::fputs(line.output.toLocal8Bit().constData(), failed ? stderr : stdout);
     return failed ? 1 : 0;
+}
+
+// Qt ends the program (qFatal, then abort) when its platform plugin reaches no display. While the application
+// is being made, Qt's messages are held back: a fatal one gives way to the program's own message and status 1;
+// the others are told once the application stands.
+QStringList g_heldMessages;
+
+void holdUntilDisplayIsReached(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fputs((QString::fromUtf16(filarion::ui_core::texts::kNoDisplay) + u'\n').toLocal8Bit().constData(),
+                   stderr);
+        std::_Exit(1);
+    }
+    g_heldMessages.push_back(qFormatLogMessage(type, context, message));
+}
+
+void tellHeldMessages() {
+    for (const QString& message : std::as_const(g_heldMessages)) {
+        std::fputs((message + u'\n').toLocal8Bit().constData(), stderr);
+    }
+    g_heldMessages.clear();
 }
 
 // The program's icon in every size of the icon theme, so that it stays sharp at any scale. The executable
@@ -52,7 +75,10 @@ int main(int argc, char* argv[]) {
         std::fputs("filarion: this Qt build has no GBK codec (ICU missing)\n", stderr);
         return 1;
     }
+    const QtMessageHandler qtMessages = qInstallMessageHandler(holdUntilDisplayIsReached);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessages);
+    tellHeldMessages();
     filarion::ui::installQtTranslations();
     // Ties the window to its desktop entry, which gives it its name and icon in the task bar (Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.filarion.Filarion"));

@@ -102,13 +102,18 @@ bool FolderList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool FolderList::setPath(const QString& folder) {
-    const QString before = m_model.folder();
     const QString clean = FolderListModel::cleanFolder(folder);
     std::optional<QStringList> subfolders = m_reader ? m_reader(clean) : FolderListModel::readSubfolders(clean);
     if (!subfolders) {
         return false;
     }
-    m_model.show(clean, std::move(*subfolders));
+    show(clean, std::move(*subfolders));
+    return true;
+}
+
+void FolderList::show(const QString& folder, QStringList subfolders) {
+    const QString before = m_model.folder();
+    m_model.show(folder, std::move(subfolders));
     const QModelIndex current = m_model.index(m_model.currentRow());
     setCurrentIndex(current);
     // The current folder in the middle: its parents above it, its subfolders below.
@@ -116,7 +121,6 @@ bool FolderList::setPath(const QString& folder) {
     if (m_model.folder() != before) {
         emit pathChanged(m_model.folder());
     }
-    return true;
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

@@ -26,6 +26,9 @@ public:
     // Makes the folder current and raises pathChanged when it differs from the current one. A folder that
     // cannot be listed is not moved to: false.
     bool setPath(const QString& folder);
+    // Makes a clean folder whose subfolders were read elsewhere current (none yet: its ancestors alone), and
+    // raises pathChanged when it differs from the current one.
+    void show(const QString& folder, QStringList subfolders);
 
     // A folder dragged from a file manager and dropped on this list or on `view` is walked to as setPath
     // does; a dropped file takes its folder. Nothing is done to what was dropped.

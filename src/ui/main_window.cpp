@@ -9,6 +9,7 @@
 #include "ui/pattern_box.h"
 #include "ui/preview_dialog.h"
 #include "ui/rename_frame.h"
+#include "ui/window_layout.h"
 #include "ui/window_services.h"
 #include "ui_core/command_line.h"
 #include "ui_core/texts.h"
@@ -26,7 +27,6 @@
 #include <QTabWidget>
 #include <chrono>
 #include <initializer_list>
-#include <iterator>
 
 // The icon lives in the library's resources, which a static library only links when they are asked for.
 static void initResources() {
@@ -43,21 +43,6 @@ QString text(const char16_t* literal) {
     return QString::fromUtf16(literal);
 }
 
-// The layout in twips, relative to the client area.
-namespace layout {
-constexpr TwipsRect kClient{0, 0, 7455, 5010};
-constexpr TwipsRect kDriTrim{120, 120, 2175, 315};
-constexpr TwipsRect kDirTrim{120, 480, 2115, 1215};
-constexpr TwipsRect kFilTrim{120, 1740, 2115, 2430};
-constexpr TwipsRect kComPostfix{120, 4320, 2115, 315};
-constexpr TwipsRect kTabFunction{2325, 90, 2535, 3630};
-constexpr TwipsRect kFrame{2400, 420, 2370, 3195};
-constexpr TwipsRect kCmdTrim{2520, 3840, 2145, 345};
-constexpr TwipsRect kCmdExit{3630, 4260, 1035, 345};
-constexpr TwipsRect kTxtHelp{4920, 120, 2415, 4470};
-constexpr TwipsRect kProCourse{120, 4680, 7215, 210};
-} // namespace layout
-
 // A CJK-capable sans serif; the first family that is installed wins.
 QFont sansSerif(qreal points) {
     QFont font;
@@ -68,6 +53,8 @@ QFont sansSerif(qreal points) {
 }
 
 constexpr qreal kWindowPoints = 9.0;
+// How long the first frame waits at most for the start folder's files: about what 100,000 names take to read.
+constexpr std::chrono::milliseconds kStartFolderWait{250};
 constexpr qreal kHelpPoints = 9.75;
 
 // The help text as the box shows it: one line per line of the text, no empty line after the last.
@@ -83,14 +70,14 @@ QString helpText() {
 frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_scale(logicalDpiX(), logicalDpiY()), m_drives(volumes), m_services(services), m_commands(services) {
-    // The start folder is read while the window is built: the first frame waits for the reading only where
-    // the building took less time.
-    m_startReading = std::async(std::launch::async, [folder = FolderListModel::cleanFolder(platform::workingFolder()),
-                                                     pattern = QString::fromUtf16(ui_core::texts::kStartPattern)] {
-        return ui_core::FolderReading(folder, pattern, true);
-    });
+      m_scale(logicalDpiX(), logicalDpiY()), m_drives(volumes), m_services(services), m_commands(services),
+      m_start([this](ui_core::StartAnswer answer) { startAnswered(std::move(answer)); }) {
+    // The start folder is read on a thread of its own while the window is built; its lists fill when it
+    // answers, and a folder that never answers holds up nothing.
+    m_start.read(std::nullopt, FolderListModel::cleanFolder(platform::workingFolder()),
+                 QString::fromUtf16(ui_core::texts::kStartPattern));
     setObjectName(u"frmMain"_s);
+    presentAsWindow();
     initResources();
     setFont(windowFont());
     setWindowIcon(QIcon(u":/filarion/filarion_icon.xpm"_s));
@@ -115,8 +102,8 @@ QFont frmMain::windowFont() {
     return sansSerif(kWindowPoints);
 }
 
-void frmMain::place(QWidget* control, const TwipsRect& twips) {
-    ui::place(control, m_scale, twips);
+void frmMain::place(QWidget* control, const TwipsRect& twips, TabBarShift shift) {
+    control->setGeometry(shiftedRect(m_scale, twips, shift, m_tabBarExcess));
 }
 
 void frmMain::buildBrowser() {
@@ -125,21 +112,21 @@ void frmMain::buildBrowser() {
         const QString shown = volume.name.isEmpty() ? volume.rootPath : volume.rootPath + u" ["_s + volume.name + u']';
         m_driTrim->addItem(shown, volume.rootPath);
     }
-    place(m_driTrim, layout::kDriTrim);
+    place(m_driTrim, layout::kDriTrim, TabBarShift::Stay);
 
     m_dirTrim = make<FolderList>(this, u"dirTrim"_s);
-    place(m_dirTrim, layout::kDirTrim);
+    place(m_dirTrim, layout::kDirTrim, TabBarShift::Stay);
 
     m_filTrim = make<QListView>(this, u"filTrim"_s);
     m_filTrim->setModel(&m_files);
     m_filTrim->setUniformItemSizes(true);
     m_filTrim->setSelectionMode(QAbstractItemView::SingleSelection);
     m_filTrim->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    place(m_filTrim, layout::kFilTrim);
+    place(m_filTrim, layout::kFilTrim, TabBarShift::Grow);
     m_dirTrim->takeFolderDrops(m_filTrim);
 
     m_comPostfix = new PatternBox(this);
-    place(m_comPostfix, layout::kComPostfix);
+    place(m_comPostfix, layout::kComPostfix, TabBarShift::Move);
 
     // The file list reads a folder under the pattern the pattern box starts with.
     m_set.setPatternText(m_comPostfix->currentText());
@@ -148,17 +135,12 @@ void frmMain::buildBrowser() {
 
 // The folder list moves: one reading gives its subfolders and the file list's names. The names shown before
 // are released first, so that two folders' names are never held at once; a folder that cannot be read
-// leaves the file list on the folder it showed, read again.
+// leaves the file list on the folder it showed, read again. A move wins over the start folder's reading
+// still under way, whose answer is then dropped.
 std::optional<QStringList> frmMain::readFolder(const QString& folder) {
-    ui_core::FolderReading reading;
-    if (m_startReading.valid()) {
-        reading = m_startReading.get();
-    }
-    if (reading.folder() != folder || reading.pattern() != m_set.patternText()) {
-        reading = {};
-        m_files.clear();
-        reading = ui_core::FolderReading(folder, m_set.patternText(), true);
-    }
+    m_start.cancel();
+    m_files.clear();
+    ui_core::FolderReading reading(folder, m_set.patternText(), true);
     if (reading.error()) {
         m_files.refresh();
         return std::nullopt;
@@ -168,28 +150,51 @@ std::optional<QStringList> frmMain::readFolder(const QString& folder) {
     return subfolders;
 }
 
+// The start folder has answered. A pattern changed meanwhile is read again (the folder answers now); a start
+// folder that cannot be read gives way to the root, and a folder asked for that cannot be opened is told.
+void frmMain::startAnswered(ui_core::StartAnswer answer) {
+    ui_core::FolderReading& reading = answer.reading;
+    if (!reading.error() && reading.pattern() != m_set.patternText()) {
+        reading = ui_core::FolderReading(reading.folder(), m_set.patternText(), true);
+    }
+    if (reading.folder().isEmpty()) {
+        // Nothing was read: the window stays where it is.
+    } else if (!reading.error()) {
+        const QString folder = reading.folder();
+        QStringList subfolders = reading.takeSubfolders();
+        (void)m_files.show(std::move(reading));
+        m_dirTrim->show(folder, std::move(subfolders));
+    } else if (m_set.folder().isEmpty()) {
+        m_dirTrim->setPath(u"/"_s);
+    }
+    if (answer.refused) {
+        m_services.showMessage(text(ui_core::texts::kStartFolderFailed).arg(ui_core::elideMiddle(*answer.refused)));
+    }
+}
+
 void frmMain::buildFunctions() {
     m_tabFunction = make<QTabWidget>(this, u"TabFunction"_s);
     m_tabFunction->addTab(new QWidget, text(ui_core::texts::kTabRename));
     m_tabFunction->addTab(new QWidget, text(ui_core::texts::kTabList));
     // A click on a tab takes the focus, so that the focus never stays in the frame that the switch hides.
     m_tabFunction->tabBar()->setFocusPolicy(Qt::StrongFocus);
-    place(m_tabFunction, layout::kTabFunction);
+    m_tabBarExcess = tabBarExcess(*m_tabFunction, m_scale);
+    place(m_tabFunction, layout::kTabFunction, TabBarShift::Grow);
 
     m_frmRename = new RenameFrame(m_scale, this);
     m_frmBill = new ListFrame(m_scale, this);
     for (QGroupBox* frame : std::initializer_list<QGroupBox*>{m_frmRename, m_frmBill}) {
         // The frame is drawn over the tab strip's page, which must not show through.
         frame->setAutoFillBackground(true);
-        place(frame, layout::kFrame);
+        place(frame, layout::kFrame, TabBarShift::Move);
     }
 
     m_cmdTrim = make<QPushButton>(this, u"cmdTrim"_s);
     m_cmdTrim->setText(text(ui_core::texts::kCaptionRename));
-    place(m_cmdTrim, layout::kCmdTrim);
+    place(m_cmdTrim, layout::kCmdTrim, TabBarShift::Move);
     m_cmdExit = make<QPushButton>(this, u"cmdExit"_s);
     m_cmdExit->setText(text(ui_core::texts::kCaptionExit));
-    place(m_cmdExit, layout::kCmdExit);
+    place(m_cmdExit, layout::kCmdExit, TabBarShift::Move);
     for (QPushButton* button : {m_cmdTrim, m_cmdExit}) {
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -204,28 +209,13 @@ void frmMain::buildFunctions() {
     m_txtHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_txtHelp->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_txtHelp->setTabChangesFocus(true);
-    place(m_txtHelp, layout::kTxtHelp);
+    place(m_txtHelp, layout::kTxtHelp, TabBarShift::Grow);
 
     m_proCourse = make<QProgressBar>(this, u"proCourse"_s);
     m_proCourse->setRange(0, 100);
     m_proCourse->setValue(0);
     m_proCourse->setTextVisible(false);
-    place(m_proCourse, layout::kProCourse);
-}
-
-// The focus order of the layout, by control name. Frames, labels and the progress bar hold their places but
-// never take the focus (the frames see to theirs).
-void frmMain::setFocusOrder() {
-    m_proCourse->setFocusPolicy(Qt::NoFocus);
-    const char16_t* const order[] = {
-        u"cmdTrim",    u"dirTrim",     u"filTrim",   u"comPostfix",  u"cmdExit",     u"driTrim",    u"txtHelp",
-        u"proCourse",  u"TabFunction", u"frmRename", u"txtReplaceT", u"txtReplaceS", u"optFill",    u"optPrefix",
-        u"optReplace", u"txtFill",     u"txtPrefix", u"frmBill",     u"optNo",       u"optPostfix", u"txtName",
-        u"labName",    u"txtInsert",   u"optInsert", u"txtPosition", u"lblPosition", u"lblInsert"};
-    const auto named = [this](const char16_t* name) { return findChild<QWidget*>(QString::fromUtf16(name)); };
-    for (std::size_t i = 1; i < std::size(order); ++i) {
-        setTabOrder(named(order[i - 1]), named(order[i]));
-    }
+    place(m_proCourse, layout::kProCourse, TabBarShift::Move);
 }
 
 void frmMain::connectHandlers() {
@@ -248,39 +238,32 @@ void frmMain::connectHandlers() {
 // from its list, then the fixed size and the places of the tab strip and both frames, then the tab.
 void frmMain::Form_Load() {
     // Before the start-up sequence the folder list stands in the process's working folder and the drive list
-    // on its drive; the file list holds that folder's files. Everything before this was built while the
-    // folder was being read.
-    // While the start folder is still being read, the window draws itself once off screen, so that its first
-    // frame finds the fonts' glyphs and the style's pictures made already.
-    if (m_startReading.valid() && m_startReading.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-        (void)grab();
-    }
-    if (!m_dirTrim->setPath(platform::workingFolder())) {
-        m_dirTrim->setPath(u"/"_s);
-    }
+    // on its drive. Nothing here touches that folder: its lists fill when it answers (startAnswered).
+    m_dirTrim->show(FolderListModel::cleanFolder(platform::workingFolder()), {});
     selectDrive(m_drives.driveOf(m_dirTrim->path()));
+    // A folder that answers within a moment is shown in the first frame; one that does not, when it answers.
+    (void)m_start.settle(kStartFolderWait);
     // The drive of the program's own folder; choosing another drive runs the drive handling.
     const QString programDrive = m_drives.driveOf(platform::programFolder());
     if (!programDrive.isEmpty()) {
         m_driTrim->setCurrentIndex(m_driTrim->findData(programDrive));
     }
     setWindowTitle(text(ui_core::texts::kAppTitle));
-    // The folder list's move has read the folder under the pattern the box starts with.
+    // The start folder is read under the pattern the box starts with.
     if (m_comPostfix->currentText() != m_set.patternText()) {
         comPostfix_Change(m_comPostfix->currentText());
     }
-    setFixedSize(m_scale.rect(layout::kClient).size());
-    place(m_tabFunction, layout::kTabFunction);
-    place(m_frmRename, layout::kFrame);
-    place(m_frmBill, layout::kFrame);
+    setFixedSize(shiftedRect(m_scale, layout::kClient, TabBarShift::Grow, m_tabBarExcess).size());
+    place(m_tabFunction, layout::kTabFunction, TabBarShift::Grow);
+    place(m_frmRename, layout::kFrame, TabBarShift::Move);
+    place(m_frmBill, layout::kFrame, TabBarShift::Move);
     TabFunction_Click();
 }
 
+// Until the start folder has answered, it is what a folder that cannot be opened falls back on; after, the
+// window stays where it is.
 void frmMain::startIn(const QString& given) {
-    const std::optional<QString> folder = ui_core::startFolderOf(given);
-    if (!folder || !m_dirTrim->setPath(*folder)) {
-        m_services.showMessage(text(ui_core::texts::kStartFolderFailed).arg(given));
-    }
+    m_start.read(given, m_start.pending() ? m_dirTrim->path() : QString(), m_set.patternText());
 }
 
 void frmMain::driTrim_Change() {
@@ -376,46 +359,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     QWidget::closeEvent(event);
-}
-
-// What a screen reader says for each control. Fields and lists are named after what they hold or the caption
-// of their option or label; controls with a caption of their own (options, labels, tabs) are named by it.
-// The command buttons are named by their caption without the access key, which the screen reader reports
-// apart; the command button's caption follows the tab, and so does its name. Over AT-SPI Qt gives a combo
-// box its current text as its name, so the two combo boxes also carry what they are as their description,
-// and their drop-down lists and the pattern's text field are named.
-void frmMain::setAccessibleNames() {
-    const std::pair<QWidget*, const char16_t*> names[] = {
-        {m_driTrim, ui_core::texts::kNameDrives},
-        {m_driTrim->view(), ui_core::texts::kNameDrives},
-        {m_dirTrim, ui_core::texts::kNameFolders},
-        {m_filTrim, ui_core::texts::kNameFiles},
-        {m_comPostfix, ui_core::texts::kNamePattern},
-        {m_comPostfix->view(), ui_core::texts::kNamePattern},
-        {m_comPostfix->lineEdit(), ui_core::texts::kNamePattern},
-        {m_tabFunction, ui_core::texts::kNameFunctions},
-        {m_txtHelp, ui_core::texts::kNameHelp},
-        {m_txtHelp->verticalScrollBar(), ui_core::texts::kNameHelpScrollBar},
-        {m_proCourse, ui_core::texts::kNameProgress},
-    };
-    for (const auto& [control, name] : names) {
-        control->setAccessibleName(text(name));
-    }
-    m_frmRename->setAccessibleNames();
-    m_frmBill->setAccessibleNames();
-    m_driTrim->setAccessibleDescription(text(ui_core::texts::kNameDrives));
-    m_comPostfix->setAccessibleDescription(text(ui_core::texts::kNamePattern));
-    const auto nameByCaption = [](QPushButton* button) {
-        QString caption = button->text();
-        const qsizetype key = caption.lastIndexOf(u'&');
-        if (key >= 0 && key == caption.size() - 2) {
-            caption.truncate(key);
-        }
-        button->setAccessibleName(caption.remove(u'&'));
-    };
-    nameByCaption(m_cmdTrim);
-    nameByCaption(m_cmdExit);
-    connect(m_tabFunction, &QTabWidget::currentChanged, this, [this, nameByCaption] { nameByCaption(m_cmdTrim); });
 }
 
 } // namespace filarion::ui

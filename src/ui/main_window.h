@@ -1,14 +1,15 @@
 #pragma once
 
 #include "ui/twips.h"
+#include "ui/window_layout.h"
 #include "ui/window_services.h"
 #include "ui_core/commands.h"
 #include "ui_core/drive_handling.h"
 #include "ui_core/file_list_model.h"
+#include "ui_core/start_folder.h"
 #include "ui_core/working_set.h"
 
 #include <QWidget>
-#include <future>
 #include <optional>
 
 class QComboBox;
@@ -42,9 +43,12 @@ public:
 
     const ui_core::WorkingSet& workingSet() const { return m_set; }
 
-    // The folder given on the command line (a file: its folder), walked to as through the folder list. One
-    // that is not there or cannot be read gets a message, and the window stays where it started.
+    // The folder given on the command line (a file: its folder), read on a thread of its own and shown when
+    // it answers, unless the user has moved meanwhile. One that is not there or cannot be read gets a
+    // message, and the window stays where it started.
     void startIn(const QString& given);
+    // The start folder, or the one given, has not answered yet: its lists are empty.
+    bool starting() const { return m_start.pending(); }
 
     // The font of the window and of every control but the help box.
     static QFont windowFont();
@@ -57,9 +61,11 @@ private:
     void buildFunctions();
     void setFocusOrder();
     void connectHandlers();
-    void place(QWidget* control, const TwipsRect& twips);
+    void place(QWidget* control, const TwipsRect& twips, TabBarShift shift);
+    void presentAsWindow();
 
     std::optional<QStringList> readFolder(const QString& folder);
+    void startAnswered(ui_core::StartAnswer answer);
 
     void Form_Load();
     void driTrim_Change();
@@ -77,13 +83,14 @@ private:
     void selectDrive(const QString& root);
     void setAccessibleNames();
 
-    std::future<ui_core::FolderReading> m_startReading; // the start folder, read while the window is built
     TwipsScale m_scale;
+    int m_tabBarExcess = 0; // what the style's tab bar needs beyond its place: the frames move down by it
     ui_core::DriveHandling m_drives;
     ui_core::WorkingSet m_set;
     ui_core::FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
     WindowServices& m_services;
     ui_core::WindowCommands m_commands;
+    ui_core::StartFolderReader m_start; // destroyed before the rest: an answer never meets a window half gone
 
     QComboBox* m_driTrim = nullptr;
     FolderList* m_dirTrim = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/preview_dialog.h"
 
+#include "ui/quiet_text.h"
 #include "ui_core/texts.h"
 
 #include <QBrush>
@@ -101,7 +102,7 @@ QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
         if (isProblem(rows.result(row))) {
             return QBrush(QColor(0xA0, 0x10, 0x10));
         }
-        return rows.result(row) == PreviewResult::Renamed ? QVariant() : QVariant(QBrush(QColor(0x70, 0x70, 0x70)));
+        return rows.result(row) == PreviewResult::Renamed ? QVariant() : QVariant(QBrush(m_quiet));
     case Qt::BackgroundRole:
         return isProblem(rows.result(row)) ? QVariant(QBrush(QColor(0xFF, 0xE4, 0xE1))) : QVariant();
     default:
@@ -188,6 +189,7 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("tblPreview"));
+    m_table->setAccessibleName(QString::fromUtf16(ui_core::texts::kPreviewCaption));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setWordWrap(false);
@@ -199,6 +201,7 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_model.setQuietText(quietTextColour(m_table->palette()));
     m_table->setModel(&m_model);
     m_table->setTextElideMode(Qt::ElideMiddle);
     QHeaderView* columns = m_table->horizontalHeader();

@@ -3,6 +3,7 @@
 #include "engine/rename_preview.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QDialog>
 
 class QLabel;
@@ -28,16 +29,20 @@ public:
     QString countLine() const;
     // The column header and the names that need the most room, a few of them, whichever the rows are many.
     QStringList longestNames() const;
+    // The colour of the rows that will not be renamed and are no problem either.
+    void setQuietText(const QColor& colour) { m_quiet = colour; }
 
 private:
     engine::RenamePreview m_preview;
+    QColor m_quiet{0x70, 0x70, 0x70};
 };
 
 // The result's word as the table shows it.
 QString previewResultText(engine::PreviewResult result);
 
 // The preview dialog "改名预览": the count line, the table, "确认改名(&N)" (accepts) and "关闭" (rejects, the
-// default button). Its controls are named lblPreviewCount, tblPreview, cmdPreviewConfirm and cmdPreviewClose.
+// default button). Its controls are named lblPreviewCount, tblPreview, cmdPreviewConfirm and cmdPreviewClose;
+// a screen reader meets the table as "改名预览". Rows that will not change take a quieter colour of the palette.
 // The result column always shows its text whole; the name columns fit the longest names up to a third of the
 // screen each and grow with the dialog, and a name they cannot show whole is elided in the middle, with the
 // whole name as its tooltip.

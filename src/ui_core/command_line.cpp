@@ -82,4 +82,20 @@ std::optional<QString> startFolderOf(const QString& given) {
     return std::nullopt;
 }
 
+QString elideMiddle(const QString& path, qsizetype limit) {
+    if (path.size() <= limit) {
+        return path;
+    }
+    // A cut never splits a surrogate pair: its half would show as a box.
+    qsizetype head = (limit - 1) / 2;
+    qsizetype tail = limit - 1 - head;
+    if (path.at(head - 1).isHighSurrogate()) {
+        --head;
+    }
+    if (path.at(path.size() - tail).isLowSurrogate()) {
+        --tail;
+    }
+    return path.left(head) + u'…' + path.right(tail);
+}
+
 } // namespace filarion::ui_core

@@ -26,4 +26,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& versio
 // would show them. Nothing when no entry of that name exists.
 std::optional<QString> startFolderOf(const QString& given);
 
+// The longest path a message quotes whole, in UTF-16 units: a message box with it fits a screen of 800
+// pixels and more. A longer path keeps its beginning and its end, with "…" between them.
+inline constexpr qsizetype kQuotedPathLimit = 120;
+QString elideMiddle(const QString& path, qsizetype limit = kQuotedPathLimit);
+
 } // namespace filarion::ui_core

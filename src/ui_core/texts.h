@@ -82,6 +82,8 @@ inline constexpr char16_t kCliFolderSyntax[] = u"[文件夹]";
 inline constexpr char16_t kCliFolderHelp[] = u"启动时打开的文件夹；给出文件时，打开文件所在的文件夹。";
 inline constexpr char16_t kCliOneFolderOnly[] = u"只能给出一个文件夹！";
 inline constexpr char16_t kStartFolderFailed[] = u"无法打开文件夹%1，从当前文件夹开始！";
+// Standard error, when no display can be reached to open the window on.
+inline constexpr char16_t kNoDisplay[] = u"无法连接图形显示，请在桌面环境中运行 Filarion。";
 
 // The help box's text: 23 lines, each ending in CR LF.
 // One source line per line of the help text, however long: the format check leaves it as it is.

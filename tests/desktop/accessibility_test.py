@@ -4,7 +4,8 @@ Run with a session bus, e.g.
     dbus-run-session -- /usr/bin/python3 accessibility_test.py path/to/filarion
 Starts a virtual display (Xvfb) and on it the program, in an empty folder with Qt's accessibility bridge on,
 prints its accessibility tree and checks that every control a user can reach has a Chinese name that says
-what it is.
+what it is, that the window is announced as a window (a frame), that Tab (pressed through the X server) goes
+through the controls as they lie on the screen, and that the rename preview's table is named.
 """
 
 import os
@@ -53,6 +54,14 @@ EXPECTED = [
 
 # Over AT-SPI a combo box is named by its current value; what it is goes in its description.
 EXPECTED_COMBO_DESCRIPTIONS = {"驱动器", "文件类型"}
+
+# What Tab reaches from the command button, where the focus starts, as the screen shows the controls: the
+# other button, the help box, the left column from the top, the tabs, the rename frame row by row and left
+# to right (of the options only the set one), and the command button again.
+EXPECTED_TAB_ORDER = [
+    "确认改名", "退出", "使用说明", "驱动器", "文件夹", "文件", "文件类型", "文件改名", "左栏内字符替换为右栏",
+    "替换前", "替换后", "词头", "补齐字符", "插入位置：第几个字符后", "插入的字符串", "确认改名",
+]
 
 
 def start_display():
@@ -103,6 +112,59 @@ def snapshot(app):
     return [node for _, node in nodes]
 
 
+# Roles of the controls that take the focus. Items of lists and tabs keep their focused state when the focus
+# leaves their list; the control itself is the one that counts.
+FOCUS_ROLES = {"combo box", "list", "text", "radio button", "push button", "page tab list"}
+
+
+def focused(app):
+    found = [node for _, node in walk(app)
+             if node.getRoleName() in FOCUS_ROLES and node.getState().contains(pyatspi.STATE_FOCUSED)]
+    return found[-1] if found else None
+
+
+def what(node):
+    """A control by what it is: a combo box by its description, anything else by its name."""
+    if node is None:
+        return None
+    return node.description if node.getRoleName() == "combo box" else node.name
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True, stdout=subprocess.DEVNULL)
+
+
+def check_tab_order(app, failures):
+    visited = [what(focused(app))]
+    while len(visited) < len(EXPECTED_TAB_ORDER):
+        xdotool("key", "Tab")
+        time.sleep(0.3)
+        visited.append(what(focused(app)))
+    print("Tab order:", " → ".join(str(name) for name in visited))
+    if visited != EXPECTED_TAB_ORDER:
+        failures.append(f"Tab order {visited}")
+
+
+def check_preview_table(app, nodes, failures):
+    """Opens the rename preview (Alt+P) with a text to replace, and reads its table's name."""
+    fields = {node.name: node for node in nodes if node.getRoleName() == "text"}
+    option = next(node for node in nodes if node.getRoleName() == "radio button" and node.name == "左栏内字符替换为右栏")
+    option.queryAction().doAction(0)
+    fields["替换前"].queryEditableText().setTextContents("a")
+    fields["替换后"].queryEditableText().setTextContents("b")
+    xdotool("key", "alt+p")
+    deadline = time.monotonic() + 20
+    tables = []
+    while not tables and time.monotonic() < deadline:
+        time.sleep(0.3)
+        tables = [node for _, node in walk(app) if node.getRoleName() == "table"]
+    names = [table.name for table in tables]
+    print("preview tables:", names)
+    if names != ["改名预览"]:
+        failures.append(f"the preview's tables are named {names}")
+    xdotool("key", "Escape")
+
+
 def check(nodes, failures):
     seen = [(node.getRoleName(), node.name) for node in nodes]
     for expected in EXPECTED:
@@ -112,6 +174,9 @@ def check(nodes, failures):
     for node in nodes:
         if node.getRoleName() in CONTROL_ROLES and showing(node) and not node.name.strip():
             failures.append(f"a {node.getRoleName()} without a name, under {node.parent.name!r}")
+    windows = [node.name for node in nodes if node.getRoleName() == "frame"]
+    if windows != ["Filarion"]:
+        failures.append(f"windows (frames) {windows}, expected the one named Filarion")
     descriptions = {node.description for node in nodes if node.getRoleName() == "combo box"}
     if descriptions != EXPECTED_COMBO_DESCRIPTIONS:
         failures.append(f"combo box descriptions {sorted(descriptions)}")
@@ -135,6 +200,7 @@ def run(program):
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
     failures = []
     with tempfile.TemporaryDirectory() as folder:
+        open(os.path.join(folder, "a.JPG"), "w").close()
         process = subprocess.Popen([program], env=env, cwd=folder)
         try:
             app = find_application("filarion", 60)
@@ -145,6 +211,10 @@ def run(program):
             print("== the rename tab")
             nodes = snapshot(app)
             check(nodes, failures)
+            # Keys go to the window through the X server, which has no window manager to give it the focus.
+            xdotool("search", "--sync", "--name", "^Filarion$", "windowfocus", "--sync")
+            check_tab_order(app, failures)
+            check_preview_table(app, nodes, failures)
 
             # The command button's name follows its caption when the list tab is chosen.
             tab = next(node for node in nodes if node.getRoleName() == "page tab" and node.name == "文件清单")

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: builds filarion_3.00_amd64.deb with scripts/package under the umask
-# 000 and checks its modes, lets lintian check it (no error, no warning), installs it with apt-get, finds its
-# manual page, asks the installed program for its version without a display, starts it on a virtual display,
+# 000 and checks its modes, lets lintian check it (no error, no warning), installs it with apt-get, reads what it
+# recommends and suggests, finds its manual page, asks the installed program for its version without a display, starts it on a virtual display,
 # waits for its window captioned Filarion, then removes the package and whatever its installation brought in,
 # and checks that the machine's package list is as it was. Exit 77 (skipped) when not root, or when a
 # filarion package is already installed, which the test would otherwise remove; exit 1 (failed) instead where
@@ -45,11 +45,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
-apt-get install -y -qq -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
+# What it depends on, not what it recommends (qt6-wayland), so that removing it leaves the machine as it was.
+apt-get install -y -qq --no-install-recommends -o DPkg::Lock::Timeout=300 "$deb" >/dev/null
 dpkg-query -W -f='${Depends}\n' filarion
 for needed in libqt6widgets6 fonts-wqy-microhei qt6-translations-l10n qt6-qpa-plugins; do
     dpkg-query -W -f='${Depends}\n' filarion | grep -q "\b$needed\b" || { echo "no dependency on $needed"; exit 1; }
 done
+# Recommended and suggested, not pulled in: Wayland's Qt platform and a pinyin input method with its Qt 6 frontend.
+[ "$(dpkg-query -W -f='${Recommends}' filarion)" = "qt6-wayland" ] || { echo "does not recommend qt6-wayland"; exit 1; }
+[ "$(dpkg-query -W -f='${Suggests}' filarion)" = "ibus-libpinyin | fcitx5-chinese-addons, fcitx5-frontend-qt6" ] ||
+    { echo "suggests no input method: $(dpkg-query -W -f='${Suggests}' filarion)"; exit 1; }
 [ "$(command -v filarion)" = /usr/bin/filarion ]
 desktop-file-validate /usr/share/applications/org.filarion.Filarion.desktop
 [ "$(man -w filarion)" = /usr/share/man/man1/filarion.1.gz ]

@@ -55,6 +55,10 @@ int main(int argc, char* argv[]) {
     filarion::ui::WindowServices services;
     filarion::ui::frmMain window(volumes, services);
     window.show();
+    // The start folder is read on a thread of its own; the pictures show its lists.
+    while (window.starting()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
     QCoreApplication::processEvents();
     return writeScreenshots(window, QString::fromLocal8Bit(argv[1]));
 }

@@ -143,65 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                                    {{u"/"_s, {}}, {u"/media"_s, {}}}}),
     [](const testing::TestParamInfo<MountTableCase>& param) { return std::string(param.param.title); });
 
-// A FUSE file system whose daemon is stopped answers no request: whatever touches it waits for ever.
-class HungMount {
-public:
-    explicit HungMount(const QString& bindfs) {
-        const QByteArray source = QFile::encodeName(m_folder.filePath(u"source"_s));
-        m_mountPoint = QFile::encodeName(m_folder.filePath(u"mount"_s));
-        m_folder.makeFolder(u"source"_s);
-        m_folder.makeFolder(u"mount"_s);
-        const QByteArray program = QFile::encodeName(bindfs);
-        char* argv[] = {const_cast<char*>(program.constData()), const_cast<char*>("-f"),
-                        const_cast<char*>(source.constData()), const_cast<char*>(m_mountPoint.constData()), nullptr};
-        if (posix_spawn(&m_daemon, program.constData(), nullptr, nullptr, argv, environ) != 0) {
-            m_daemon = -1;
-            return;
-        }
-        for (int i = 0; i < 200 && !mounted(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        if (mounted()) {
-            ::kill(m_daemon, SIGSTOP);
-        }
-    }
-    HungMount(const HungMount&) = delete;
-    HungMount& operator=(const HungMount&) = delete;
-    ~HungMount() {
-        if (m_daemon <= 0) {
-            return;
-        }
-        ::kill(m_daemon, SIGCONT);
-        runQuietly({"fusermount3", "-u", "-z", m_mountPoint.constData()});
-        if (mounted()) {
-            runQuietly({"umount", "-l", m_mountPoint.constData()});
-        }
-        ::kill(m_daemon, SIGTERM);
-        ::waitpid(m_daemon, nullptr, 0);
-    }
-
-    // A process blocked on the mount cannot even be killed until the daemon answers again.
-    void resume() const { ::kill(m_daemon, SIGCONT); }
-
-    bool mounted() const {
-        QFile table(u"/proc/self/mountinfo"_s);
-        return table.open(QIODevice::ReadOnly) && table.readAll().contains(" " + m_mountPoint + " ");
-    }
-    QString mountPoint() const { return QFile::decodeName(m_mountPoint); }
-
-private:
-    static void runQuietly(std::vector<const char*> args) {
-        args.push_back(nullptr);
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, args[0], nullptr, nullptr, const_cast<char**>(args.data()), environ) == 0) {
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-
-    test::TempFolder m_folder;
-    QByteArray m_mountPoint;
-    pid_t m_daemon = -1;
-};
+using test::HungMount;
 
 TEST(Volumes, AMountThatDoesNotAnswerNeitherBlocksNorLeavesTheDriveList) {
     const QString bindfs = QStandardPaths::findExecutable(u"bindfs"_s);

@@ -1,5 +1,7 @@
 #include "support/file_systems.h"
 
+#include "support/temp_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -7,12 +9,20 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <mutex>
 #include <netinet/in.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
+
+extern char** environ;
 
 namespace filarion::test {
 namespace {
@@ -331,3 +341,70 @@ extern "C" int renameat(int oldFolder, const char* oldName, int newFolder, const
     }
     return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldName, newFolder, newName, 0));
 }
+
+namespace filarion::test {
+
+namespace {
+using namespace Qt::StringLiterals;
+
+void runQuietly(std::vector<const char*> args) {
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], nullptr, nullptr, const_cast<char**>(args.data()), environ) == 0) {
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
+} // namespace
+
+HungMount::HungMount(const QString& bindfs) : m_folder(std::make_unique<TempFolder>()) {
+    const QByteArray source = QFile::encodeName(m_folder->filePath(u"source"_s));
+    m_mountPoint = QFile::encodeName(m_folder->filePath(u"mount"_s));
+    m_folder->makeFolder(u"source"_s);
+    m_folder->makeFolder(u"mount"_s);
+    const QByteArray program = QFile::encodeName(bindfs);
+    char* argv[] = {const_cast<char*>(program.constData()), const_cast<char*>("-f"),
+                    const_cast<char*>(source.constData()), const_cast<char*>(m_mountPoint.constData()), nullptr};
+    if (posix_spawn(&m_daemon, program.constData(), nullptr, nullptr, argv, environ) != 0) {
+        m_daemon = -1;
+        return;
+    }
+    for (int i = 0; i < 200 && !mounted(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (mounted()) {
+        ::kill(m_daemon, SIGSTOP);
+    }
+}
+
+HungMount::~HungMount() {
+    if (m_daemon <= 0) {
+        return;
+    }
+    ::kill(m_daemon, SIGCONT);
+    runQuietly({"fusermount3", "-u", "-z", m_mountPoint.constData()});
+    if (mounted()) {
+        runQuietly({"umount", "-l", m_mountPoint.constData()});
+    }
+    ::kill(m_daemon, SIGTERM);
+    ::waitpid(m_daemon, nullptr, 0);
+}
+
+void HungMount::resume() const {
+    ::kill(m_daemon, SIGCONT);
+}
+
+bool HungMount::mounted() const {
+    QFile table(u"/proc/self/mountinfo"_s);
+    return table.open(QIODevice::ReadOnly) && table.readAll().contains(" " + m_mountPoint + " ");
+}
+
+QString HungMount::mountPoint() const {
+    return QFile::decodeName(m_mountPoint);
+}
+
+QString HungMount::sourcePath() const {
+    return m_folder->filePath(u"source"_s);
+}
+
+} // namespace filarion::test

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 
 namespace filarion::test {
+
+class TempFolder;
 
 // While it lives, the program's renames meet a file system that refuses RENAME_NOREPLACE (EINVAL) and, for
 // the files `linkRefused` names (every file when it is empty), hard links (EPERM), as FAT, exFAT and many
@@ -107,6 +111,28 @@ private:
     QString m_mountPoint;
     std::unique_ptr<QProcess> m_sshd;
     std::string m_reason;
+};
+
+// A FUSE file system (bindfs over an empty folder of its own) whose daemon is stopped (SIGSTOP): it answers no
+// request, and whatever touches it waits for ever, until resume(). Unmounted when it goes.
+class HungMount {
+public:
+    explicit HungMount(const QString& bindfs);
+    ~HungMount();
+    HungMount(const HungMount&) = delete;
+    HungMount& operator=(const HungMount&) = delete;
+
+    // A process blocked on the mount cannot even be killed until the daemon answers again.
+    void resume() const;
+    bool mounted() const;
+    QString mountPoint() const;
+    // The folder the mount shows, reached without the mount.
+    QString sourcePath() const;
+
+private:
+    std::unique_ptr<TempFolder> m_folder;
+    QByteArray m_mountPoint;
+    pid_t m_daemon = -1;
 };
 
 } // namespace filarion::test

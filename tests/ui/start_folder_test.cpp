@@ -63,6 +63,9 @@ void StartFolderTest::goesToTheFolderOrStaysWhereItStarted_data() {
     QTest::newRow("argument: file, relative") << u"照片/a.JPG"_s << u"argument"_s << true;
     QTest::newRow("argument: missing") << u"不在"_s << u"argument"_s << false;
     QTest::newRow("argument: unreadable") << m_card.filePath(u"锁"_s) << u"argument"_s << false;
+    // 5,000 bytes: the message quotes its beginning and its end, and its box fits the screen.
+    QTest::newRow("argument: very long") << m_card.filePath(u"长路径/"_s.repeated(500) + u"终"_s) << u"argument"_s
+                                         << false;
     QTest::newRow("dropped on the folder list: folder") << u"照片"_s << u"dirTrim"_s << true;
     QTest::newRow("dropped on the file list: file") << u"照片/b.JPG"_s << u"filTrim"_s << true;
     QTest::newRow("dropped on the file list: unreadable") << u"锁"_s << u"filTrim"_s << false;
@@ -82,6 +85,8 @@ void StartFolderTest::goesToTheFolderOrStaysWhereItStarted() {
     const WithoutPermissionOverride asUser;
     if (way == u"argument") {
         window->startIn(*ui_core::parseCommandLine({u"filarion"_s, given}, u"3.00"_s).folder);
+        QVERIFY(window->starting());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->starting(), 30000);
     } else {
         QWidget* target = control<QAbstractItemView>(*window, way)->viewport();
         QMimeData data;
@@ -105,7 +110,9 @@ void StartFolderTest::goesToTheFolderOrStaysWhereItStarted() {
     const bool told = !opens && way == u"argument";
     QCOMPARE(boxes.seen.size(), told ? 1 : 0);
     if (told) {
-        QCOMPARE(boxes.seen.front().text, u"无法打开文件夹"_s + given + u"，从当前文件夹开始！"_s);
+        const QString quoted = given.size() <= 120 ? given : given.left(59) + u'…' + given.right(60);
+        QCOMPARE(boxes.seen.front().text, u"无法打开文件夹"_s + quoted + u"，从当前文件夹开始！"_s);
+        QVERIFY(boxes.seen.front().fitsScreen);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 namespace filarion::test {
@@ -32,7 +33,8 @@ void BoxAnswerer::poll() {
     QPushButton* defaultButton = box->defaultButton();
     seen.push_back({box->text(), box->windowTitle(), box->icon(), buttons,
                     defaultButton != nullptr ? box->standardButton(defaultButton) : QMessageBox::NoButton,
-                    box->isEnabled(), m_window == nullptr || m_window->isEnabled()});
+                    box->isEnabled(), m_window == nullptr || m_window->isEnabled(),
+                    box->screen()->availableGeometry().contains(box->frameGeometry())});
     if (whileOpen) {
         whileOpen();
     }
@@ -64,7 +66,8 @@ std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes) {
     std::unique_ptr<ui::frmMain> window = std::make_unique<WindowWithServices>(volumes);
     window->show();
     window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get())) {
+    // The start folder is read on a thread of its own; the tests begin from its lists.
+    if (!QTest::qWaitForWindowActive(window.get()) || !QTest::qWaitFor([&] { return !window->starting(); }, 30000)) {
         return nullptr;
     }
     return window;

@@ -22,6 +22,7 @@ struct SeenBox {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     bool boxEnabled = false;
     bool windowEnabled = true; // the main window, while the box was open
+    bool fitsScreen = false;   // the whole box lies on its screen's free area
 };
 
 // Answers the program's modal message boxes while a test drives the window: every box that comes up is

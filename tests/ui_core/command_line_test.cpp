@@ -1,3 +1,4 @@
+#include "ui_core/command_line.h"
 #include "ui_core/texts.h"
 
 #include <QProcess>
@@ -9,13 +10,17 @@ using namespace Qt::StringLiterals;
 // The program itself, where no display can be reached: a window would need one and abort.
 TEST(CommandLine, ProgramAnswersWithoutDisplayAndFailsOnWhatItDoesNotKnow) {
     const auto text = [](const char16_t* literal) { return QString::fromUtf16(literal); };
-    using filarion::ui_core::texts::kCliFolderHelp, filarion::ui_core::texts::kCliOneFolderOnly;
+    using filarion::ui_core::texts::kCliFolderHelp, filarion::ui_core::texts::kCliOneFolderOnly,
+        filarion::ui_core::texts::kNoDisplay;
     const std::tuple<QStringList, int, QString, QString> cases[] = {
         {{u"--help"_s}, 0, u"用法："_s, text(kCliFolderHelp)},
         {{u"-h"_s}, 0, u"用法："_s, u"--version"_s},
         {{u"--version"_s}, 0, u"filarion " FILARION_VERSION "\n"_s, {}},
         {{u"--bogus"_s}, 1, {}, u"filarion: 未知选项“bogus”。\n"_s},
         {{u"a"_s, u"b"_s}, 1, {}, u"filarion: "_s + text(kCliOneFolderOnly) + u'\n'},
+        // The window needs a display: without one, no window and no Qt message, the program's own.
+        {{}, 1, {}, text(kNoDisplay) + u'\n'},
+        {{u"/"_s}, 1, {}, text(kNoDisplay) + u'\n'},
     };
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(u"DISPLAY"_s);
@@ -33,6 +38,29 @@ TEST(CommandLine, ProgramAnswersWithoutDisplayAndFailsOnWhatItDoesNotKnow) {
         EXPECT_EQ(status == 0 ? err : out, QString());
         EXPECT_TRUE((status == 0 ? out.startsWith(start) && out.contains(part) : err == part))
             << (out + err).toStdString();
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A quoted path keeps its beginning and its end within the limit, and never half a character.
+TEST(CommandLine, LongPathsAreElidedInTheMiddleWithoutSplittingACharacter) {
+    using filarion::ui_core::elideMiddle;
+    EXPECT_EQ(elideMiddle(u"/home/照片"_s), u"/home/照片"_s);
+    const QString exact = QString(120, u'a');
+    EXPECT_EQ(elideMiddle(exact), exact);
+    for (const QString& path : {u"/"_s + u"目录/"_s.repeated(1700), u"/😀"_s.repeated(100), u"a😀"_s.repeated(100)}) {
+        const QString elided = elideMiddle(path);
+        EXPECT_LE(elided.size(), 120);
+        EXPECT_GE(elided.size(), 118);
+        const qsizetype cut = elided.indexOf(u'…');
+        ASSERT_GT(cut, 0);
+        EXPECT_TRUE(path.startsWith(elided.left(cut)));
+        EXPECT_TRUE(path.endsWith(elided.mid(cut + 1)));
+        EXPECT_FALSE(elided.at(cut - 1).isHighSurrogate());
+        EXPECT_FALSE(elided.at(cut + 1).isLowSurrogate());
     }
 }
 
