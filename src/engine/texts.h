@@ -22,6 +22,7 @@ inline constexpr char16_t kNameTakenBefore[] = u"改名后与";
 inline constexpr char16_t kNameTakenAfter[] = u"同名,故保留原名!";
 inline constexpr char16_t kEmptyNameAfter[] = u"改名后为空名,故保留原名!";
 inline constexpr char16_t kLogNotWritable[] = u"无法写入日记文件QuillmarkLog.txt，未执行改名！";
+inline constexpr char16_t kAnotherRunGoingOn[] = u"此文件夹中另有改名正在进行，请稍后再试！";
 
 // The undo of the last run; %1 is a count in plain decimal.
 inline constexpr char16_t kUndoQuestion[] = u"将把上次改名的 %1 个文件改回原名，是否继续？";
