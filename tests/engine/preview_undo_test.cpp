@@ -395,13 +395,32 @@ INSTANTIATE_TEST_SUITE_P(
                                {u"q"_s, u"r"_s},
                                {u"q，因重名未执行改名为q！"_s},
                                {}},
-                      UndoCase{"NeverFromOrToTheLogOrTheProgramNorBackToAHiddenName",
+                      UndoCase{"NeverFromOrToTheLogOrTheProgramNorFromOrToAHiddenOrControlName",
                                {kOld, u"a改名为QuillmarkLog.txt！"_s, u"prog.txt改名为b！"_s, u"c改名为prog！"_s,
-                                u".d改名为e！"_s, u"f改名为g！"_s},
-                               {u"b"_s, u"prog"_s, u"e"_s, u"g"_s},
-                               {u"b"_s, u"prog"_s, u"e"_s, u"f"_s},
+                                u".d改名为e！"_s, u"bashrc改名为.bashrc！"_s, u"t\tu改名为v！"_s,
+                                u"w\x1b改名为x！"_s, u"f改名为g！"_s},
+                               {u"b"_s, u"prog"_s, u"e"_s, u".bashrc"_s, u"v"_s, u"x"_s, u"g"_s},
+                               {u"b"_s, u"prog"_s, u"e"_s, u".bashrc"_s, u"v"_s, u"x"_s, u"f"_s},
                                {u"g改名为f！"_s},
-                               {undoIncomplete(4)}},
+                               {undoIncomplete(7)}},
+                      UndoCase{"AHeaderAfterZerosLongerThanALineStartsTheLastRun",
+                               {kOld, u"a改名为b！"_s, QString(40000, QChar(0)) + kOld, u"c改名为d！"_s},
+                               {u"b"_s, u"d"_s},
+                               {u"b"_s, u"c"_s},
+                               {u"d改名为c！"_s},
+                               {}},
+                      UndoCase{"ADoneLineFollowedByItsRefusalIsNoRename",
+                               {kOld, u"a改名为b！"_s, u"c改名为d！"_s, u"a改名为b，因重名未执行！"_s},
+                               {u"a"_s, u"b"_s, u"d"_s},
+                               {u"a"_s, u"b"_s, u"c"_s},
+                               {u"d改名为c！"_s},
+                               {}},
+                      UndoCase{"TheLastBatchWrittenAheadOfItsRenamesIsNone",
+                               {kOld, u"a改名为b！"_s, u"c改名为d！"_s, u"e改名为f！"_s},
+                               {u"b"_s, u"c"_s, u"e"_s},
+                               {u"a"_s, u"c"_s, u"e"_s},
+                               {u"b改名为a！"_s},
+                               {}},
                       UndoCase{"AFileNoLongerThereOrAnOldNameTakenIsLeftAlone",
                                {kOld, u"a.txt改名为b.txt！"_s, u"c.txt改名为d.txt！"_s},
                                {u"a.txt"_s, u"b.txt"_s},
@@ -414,10 +433,12 @@ INSTANTIATE_TEST_SUITE_P(
 // after it (a sparse log) are passed over, and a line of bytes that are no GBK is never a name.
 TEST(UndoRun, ReadsBackToTheLastHeaderOnlyPastHolesAndNeverActsOnBytesThatAreNoGbk) {
     const TempFolder folder;
-    createFiles(folder, {u"b.txt"_s, u"d.txt"_s});
+    createFiles(folder, {u"b.txt"_s, u"d.txt"_s, u"f.txt"_s, u"h.txt"_s});
     constexpr qint64 kHole = qint64(64) << 30;
     const QByteArray run = expectedLog({u"c.txt改名为d.txt！"_s});
-    const QByteArray bad = "\x81\x7f" + gbkLines({u"a.txt改名为b.txt！"_s});
+    // Bytes that are no GBK, and names that hold a line break or a CR that no line end follows.
+    const QByteArray bad = "\x81\x7f" + gbkLines({u"a.txt改名为b.txt！"_s}) +
+                           platform::GbkEncoder().encode(u"e\r.txt改名为f.txt！\r\ng\n.txt改名为h.txt！\r\n");
     QFile log(folder.filePath(kLog));
     ASSERT_TRUE(log.open(QIODevice::WriteOnly));
     ASSERT_TRUE(log.resize(kHole));
@@ -431,8 +452,8 @@ TEST(UndoRun, ReadsBackToTheLastHeaderOnlyPastHolesAndNeverActsOnBytesThatAreNoG
     YesServices services;
     engine::undoLastRun(folder.path(), services, fixedEnvironment());
     EXPECT_EQ(services.questions, QStringList{undoQuestion(1)});
-    EXPECT_EQ(services.messages, QStringList{undoIncomplete(2)});
-    EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s, u"c.txt"_s}));
+    EXPECT_EQ(services.messages, QStringList{undoIncomplete(4)});
+    EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s, u"c.txt"_s, u"f.txt"_s, u"h.txt"_s}));
 }
 
 TEST(UndoRun, NoKeepsEverythingAndTheLogRulesHold) {
