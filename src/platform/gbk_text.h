@@ -39,7 +39,8 @@ private:
 // and never through a link: an entry of that name that is a link or not a regular file is refused, so
 // nothing outside the folder is ever written. Every line is handed to the OS by one write before
 // writeLine returns, so a process that dies between lines leaves whole lines behind; a line whose write
-// fails or falls short is cut off again, so the file always ends at a line end. Opening and writing never
+// fails or falls short is cut off again, so the file ends at a line end (where another program holds the
+// file open, the torn piece stays rather than risk its bytes). Opening and writing never
 // wait: a FIFO of that name fails instead. A file-size limit makes a write fail (EFBIG) instead of ending
 // the program.
 //
