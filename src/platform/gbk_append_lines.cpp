@@ -83,6 +83,8 @@ std::error_code GbkAppendFile::writeQueued(qsizetype& written) {
             ::write(m_fd.get(), m_queue.constData() + bytes, static_cast<size_t>(m_queue.size() - bytes));
         if (done < 0 && errno != EINTR) {
             error = lastError();
+        } else if (done == 0) {
+            error = std::make_error_code(std::errc::io_error); // no progress: never loop on it
         } else if (done > 0) {
             bytes += done;
         }
