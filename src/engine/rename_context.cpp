@@ -44,7 +44,7 @@ void RenameContext::ApplyRename(const QString& oldName, const QString& newName) 
     const platform::RenameResult result = m_effects.rename(oldName, newName);
     if (result == platform::RenameResult::Renamed) {
         if (m_next == m_batch.size()) {
-            m_limit = std::min(m_limit * 2, m_effects.batchLimit());
+            m_limit = std::min(m_limit * kGrowth, m_effects.batchLimit());
         }
         return;
     }

@@ -63,7 +63,9 @@ public:
     void refuseEmptyName(const QString& oldName, QStringView extension);
 
 private:
-    static constexpr int kFirstBatch = 16;
+    // A sync costs about the same whatever it carries: batches start large and grow fast.
+    static constexpr int kFirstBatch = 256;
+    static constexpr int kGrowth = 4;
 
     struct Pending {
         int entry;

@@ -5,13 +5,16 @@
 #include "engine/rename_run.h"
 #include "engine/run_log.h"
 #include "engine/undo_run.h"
+#include "platform/gbk_text.h"
 #include "support/engine_run.h"
 
 #include <QFile>
+#include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace filarion::test {
@@ -121,6 +124,55 @@ TEST(RunLock, ALineThatCannotBeCutOffStaysWithItsRefusalAfterItAndUndoPassesOver
     EXPECT_EQ(services.questions, QStringList{u"将把上次改名的 2 个文件改回原名，是否继续？"_s});
     EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(u'\n').toStdString();
     EXPECT_EQ(folder.entries(), (QStringList{u"2.dat"_s, kLog, u"a1.dat"_s, u"a2.dat"_s, u"a3.dat"_s}));
+}
+
+// Another program appends to the log all through a run full of taken names, opening it for each line as a
+// shell's ">>" does: not one of its lines is lost, and every rename of the run has its done line.
+TEST(RunLock, AWriterThatIgnoresTheLockLosesNoLine) {
+    constexpr int kOtherLines = 3000;
+    const TempFolder folder;
+    QStringList files;
+    QStringList taken;
+    for (int k = 0; k < 300; ++k) {
+        files << u"a%1.dat"_s.arg(k);
+        if (k % 2 == 0) {
+            taken << u"%1.dat"_s.arg(k);
+        }
+    }
+    createFiles(folder, files + taken);
+    const QByteArray path = QFile::encodeName(folder.filePath(kLog));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Plain calls only after fork.
+        for (int k = 0; k < kOtherLines; ++k) {
+            char line[32];
+            const int size = std::snprintf(line, sizeof line, "other %d\r\n", k);
+            const int fd = ::open(path.constData(), O_WRONLY | O_APPEND);
+            if (fd < 0 || ::write(fd, line, std::size_t(size)) != size) {
+                ::_exit(1);
+            }
+            ::close(fd);
+        }
+        ::_exit(0);
+    }
+    const RunOutcome run = runRename(folder, replaceRequest(u"a"_s, QString()), files);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const QByteArray log = folder.read(kLog);
+    for (int k = 0; k < kOtherLines; ++k) {
+        ASSERT_TRUE(log.contains("other " + QByteArray::number(k) + "\r\n")) << "line " << k << " lost";
+    }
+    EXPECT_FALSE(run.messages.contains(logNotWritableMessage()));
+    EXPECT_EQ(run.messages.size(), taken.size());
+    platform::GbkEncoder encoder;
+    for (const QString& name : files) {
+        const QString renamed = name.mid(1);
+        if (run.files.contains(renamed) && !taken.contains(renamed)) {
+            EXPECT_TRUE(log.contains(encoder.encode(doneLine(name, renamed)) + "\r\n")) << name.toStdString();
+        }
+    }
 }
 
 } // namespace
