@@ -63,9 +63,9 @@ public:
     void refuseEmptyName(const QString& oldName, QStringView extension);
 
 private:
-    // A sync costs about the same whatever it carries: batches start large and grow fast.
-    static constexpr int kFirstBatch = 256;
-    static constexpr int kGrowth = 4;
+    // Small at first, so that a run whose first names are taken writes few lines twice.
+    static constexpr int kFirstBatch = 16;
+    static constexpr int kGrowth = 2;
 
     struct Pending {
         int entry;

@@ -27,7 +27,7 @@ struct RunEnvironment {
     // its own just before its rename.
     int largestBatch = kLargestBatch;
 
-    static constexpr int kLargestBatch = 16384;
+    static constexpr int kLargestBatch = 4096;
 };
 
 // The running program's name and the system clock.

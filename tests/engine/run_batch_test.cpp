@@ -148,7 +148,7 @@ TEST(RunLock, AWriterThatIgnoresTheLockLosesNoLine) {
         for (int k = 0; k < kOtherLines; ++k) {
             char line[32];
             const int size = std::snprintf(line, sizeof line, "other %d\r\n", k);
-            const int fd = ::open(path.constData(), O_WRONLY | O_APPEND);
+            const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT, 0644);
             if (fd < 0 || ::write(fd, line, std::size_t(size)) != size) {
                 ::_exit(1);
             }
