@@ -100,7 +100,7 @@ void sortIgnoringCase(std::vector<NameRef>& names, const char* base) {
 
 } // namespace
 
-int renameFloor(const std::string& folder, RenameOrder order) {
+int renameFloor(const std::string& folder, RenameOrder order, LineSync sync) {
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
         failSystem("cannot open " + folder);
@@ -139,13 +139,20 @@ int renameFloor(const std::string& folder, RenameOrder order) {
         }
         newName.assign(oldName, ref.size);
         newName.replace(static_cast<std::size_t>(hit - oldName), 3, "zet");
-        if (::renameat2(dirFd, oldName, dirFd, newName.c_str(), RENAME_NOREPLACE) != 0) {
-            continue;
-        }
         line.assign(oldName, ref.size);
         line.append(kRenamedTo, sizeof kRenamedTo - 1);
         line.append(newName);
         line.append(kDone, sizeof kDone - 1);
+        if (sync == LineSync::EveryLine) {
+            if (!writeAll(logFd, line.data(), line.size()) || ::fdatasync(logFd) != 0) {
+                break;
+            }
+            renamed += ::renameat2(dirFd, oldName, dirFd, newName.c_str(), RENAME_NOREPLACE) == 0 ? 1 : 0;
+            continue;
+        }
+        if (::renameat2(dirFd, oldName, dirFd, newName.c_str(), RENAME_NOREPLACE) != 0) {
+            continue;
+        }
         if (!writeAll(logFd, line.data(), line.size())) {
             break;
         }

@@ -16,7 +16,11 @@ enum class RenameOrder { List, Readdir };
 // "cad" in its name to the name with "zet" in its place by renameat2(RENAME_NOREPLACE), and hands
 // one GBK log line per rename ("old改名为new！" and CR LF) to the folder's QuillmarkLog.txt, opened
 // with O_APPEND, by one write. Returns the number renamed.
-int renameFloor(const std::string& folder, RenameOrder order);
+//
+// With LineSync::EveryLine the line goes first and through fdatasync before its rename: the least a
+// program can do that puts each rename's line on the disk before the rename without batching.
+enum class LineSync { None, EveryLine };
+int renameFloor(const std::string& folder, RenameOrder order, LineSync sync = LineSync::None);
 
 // Reads the folder with the entry type from the directory entry (a stat only for links and unknown
 // types), keeps the regular files whose names are not hidden and match the wildcard pattern with

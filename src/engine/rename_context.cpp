@@ -3,7 +3,9 @@
 #include "engine/run_log.h"
 #include "engine/texts.h"
 
+#include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 namespace filarion::engine {
 
@@ -24,29 +26,87 @@ QString joined(std::initializer_list<QStringView> parts) {
 
 } // namespace
 
+const QString* RenameContext::decidedAhead() const {
+    return m_next < m_batch.size() && m_batch[m_next].entry == m_entry ? &m_batch[m_next].newName : nullptr;
+}
+
 void RenameContext::ApplyRename(const QString& oldName, const QString& newName) {
     if (m_stopped) {
         return;
     }
-    // The done line is on record before the file is touched, so a run killed at any moment leaves no file
-    // renamed without its line; at most the log's last line names a rename that did not happen.
-    if (!writeEventLine(EventKind::Done, oldName, newName)) {
+    // The done line is on the disk before the file is touched, so a run killed or cut from power at any
+    // moment leaves no file renamed without its line; at most the lines of the last batch name renames that
+    // did not happen.
+    if (decidedAhead() == nullptr && !writeBatch(oldName, newName)) {
         return;
     }
+    ++m_next;
     const platform::RenameResult result = m_effects.rename(oldName, newName);
     if (result == platform::RenameResult::Renamed) {
+        if (m_next == m_batch.size()) {
+            m_limit = std::min(m_limit * kGrowth, m_effects.batchLimit());
+        }
         return;
     }
-    if (m_effects.retractLine()) {
-        stop();
-        return;
+    // This line and the later ones of the batch go; where they cannot go whole, they stay for the renames
+    // still to come, and the refusal line follows them.
+    if (!m_linesStay) {
+        const auto count = static_cast<qsizetype>(m_batch.size() - (m_next - 1));
+        if (m_effects.retractLines(count)) {
+            m_linesStay = true;
+        } else {
+            m_batch.clear();
+            m_next = 0;
+        }
     }
+    m_limit = std::max(1, m_limit / 2);
     if (result == platform::RenameResult::TargetExists) {
         m_services.showMessage(joined({oldName, texts::kNameTakenBefore, newName, texts::kNameTakenAfter}));
         writeEventLine(EventKind::NameTaken, oldName, newName);
     } else {
         writeEventLine(EventKind::Failed, oldName, newName);
     }
+}
+
+bool RenameContext::writeBatch(const QString& oldName, const QString& newName) {
+    m_batch.clear();
+    m_next = 0;
+    m_linesStay = false;
+    m_batch.push_back({m_entry, oldName, newName});
+    for (int j = m_entry + 1; m_lookAhead && std::ssize(m_batch) < m_limit; ++j) {
+        ComingRename coming = m_lookAhead(j);
+        if (coming.rename) {
+            m_batch.push_back({j, std::move(coming.oldName), std::move(coming.newName)});
+        } else if (!coming.skip) {
+            break;
+        }
+    }
+    m_lines.resize(m_batch.size());
+    m_events.clear();
+    for (std::size_t k = 0; k < m_batch.size(); ++k) {
+        const Pending& pending = m_batch[k];
+        composeEventLine(m_lines[k], EventKind::Done, pending.oldName, pending.newName);
+        m_events.push_back({pending.entry, EventKind::Done, pending.oldName, pending.newName, m_lines[k]});
+    }
+    qsizetype written = 0;
+    const std::error_code error = m_effects.writeLines(m_events, written);
+    if (written == 0) {
+        m_batch.clear();
+        stop();
+        return false;
+    }
+    if (error) {
+        // The lines that went out are a batch of their own; the next one tries the rest again.
+        m_batch.resize(static_cast<std::size_t>(written));
+        m_limit = std::max(1, m_limit / 2);
+    }
+    if (m_effects.commitLines()) {
+        (void)m_effects.retractLines(written);
+        m_batch.clear();
+        stop();
+        return false;
+    }
+    return true;
 }
 
 void RenameContext::refuseEmptyName(const QString& oldName, QStringView extension) {

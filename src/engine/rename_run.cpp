@@ -33,8 +33,28 @@ RenameStep stepOf(RenameMethod method) {
 bool walkEntries(const NameList& names, const std::function<bool(const QString&)>& passOver,
                  const std::function<StepDecision(int, const QString&)>& decide, CommandServices& services,
                  RunEffects& effects) {
-    RenameContext run(services, effects);
     const auto count = static_cast<int>(names.size());
+    // What the walk will ask for at a later entry: the steps decide from the names alone.
+    RenameContext run(services, effects, [&](int j) {
+        ComingRename coming;
+        if (j >= count) {
+            return coming;
+        }
+        const QStringView view = names.at(j);
+        const QString name = QString::fromRawData(view.data(), view.size());
+        coming.skip = true;
+        if (passOver(name)) {
+            return coming;
+        }
+        StepDecision decision = decide(j, name);
+        coming.skip = decision.kind == StepDecision::Kind::Leave;
+        coming.rename = decision.kind == StepDecision::Kind::Rename;
+        if (coming.rename) {
+            coming.oldName = name;
+            coming.newName = std::move(decision.newName);
+        }
+        return coming;
+    });
     ProgressTicker progress(services, count);
     for (int i = 0; i < count && !run.stopped(); ++i) {
         progress.tick(i);
@@ -46,6 +66,11 @@ bool walkEntries(const NameList& names, const std::function<bool(const QString&)
             continue;
         }
         run.beginEntry(i);
+        if (const QString* ahead = run.decidedAhead()) {
+            const QString newName = *ahead; // the batch that holds it may be cut meanwhile
+            run.ApplyRename(name, newName);
+            continue;
+        }
         const StepDecision decision = decide(i, name);
         switch (decision.kind) {
         case StepDecision::Kind::Leave:
@@ -79,7 +104,8 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
     const BusyScope busy(services);
 
     // Nothing is renamed unless the log takes the run's header: a rename must never go unrecorded. The log
-    // and every rename are reached through the one held folder.
+    // and every rename are reached through the one held folder, and the log's lock keeps any other run or
+    // undo out of it until the last line.
     platform::FolderHandle folder;
     platform::GbkAppendFile log;
     std::error_code error = folder.open(request.Folder);
@@ -92,14 +118,15 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
         error = openRunLog(folder, environment, log);
     }
     if (error) {
-        services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
+        services.showMessage(runLogMessage(error));
         return;
     }
     platform::NoReplaceRenamer renamer(folder, way);
-    DiskEffects effects(renamer, log);
+    DiskEffects effects(renamer, log, environment.largestBatch);
     renameEntries(request, environment.programName, services, effects);
-    // Every line already went to the OS by its own write; closing has nothing left to lose.
-    (void)log.close();
+    // Every line went out before its rename; the run is done once the log and the folder are on the disk. A
+    // failure of that last sync leaves nothing to do differently: every line is in the file already.
+    (void)finishRunLog(folder, log);
 }
 
 } // namespace filarion::engine

@@ -28,10 +28,12 @@ void renameEntries(const RenameRequest& request, QStringView programName, Comman
 
 // The rename command: validates the request, then renames every entry of request.Files by the
 // selected method, never replacing an existing entry, and appends the run to the folder's rename log.
-// Reads nothing from the window; talks back only through the services. Every log line is handed to the OS
-// before the next rename. When the log cannot be opened or a line (the header included) cannot be written,
-// the user is told once and nothing more is renamed; any other failed rename gets its line and the run
-// goes on. The window always ends refreshed and restored.
+// Reads nothing from the window; talks back only through the services. The log is locked from the header
+// to the last line; while another run or undo holds it, the user is told so and nothing is touched. Every
+// rename's line is on the disk before the rename, and the log and the folder are synced before the run
+// ends. When the log cannot be opened or a line (the header included) cannot be written, the user is told
+// once and nothing more is renamed; any other failed rename gets its line and the run goes on. The window
+// always ends refreshed and restored.
 void RenameFiles(const RenameRequest& request, CommandServices& services,
                  const RunEnvironment& environment = defaultRunEnvironment());
 

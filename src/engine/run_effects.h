@@ -6,6 +6,7 @@
 #include <QStringView>
 #include <cstdint>
 #include <system_error>
+#include <vector>
 
 namespace filarion::engine {
 
@@ -42,6 +43,28 @@ public:
     // Takes the line of the last writeLine back out of the log: a done line written ahead of a rename that
     // then did not happen. An error when it could not be taken back whole.
     virtual std::error_code retractLine() = 0;
+    // The most done lines the walk may write ahead of their renames as one batch; 1: each line just before
+    // its rename.
+    virtual int batchLimit() const { return 1; }
+    // Appends the lines of a batch in order; `written` is the number that went out whole, and none after them
+    // did.
+    virtual std::error_code writeLines(const std::vector<RunEvent>& events, qsizetype& written) {
+        written = 0;
+        for (const RunEvent& event : events) {
+            if (const std::error_code error = writeLine(event)) {
+                return error;
+            }
+            ++written;
+        }
+        return {};
+    }
+    // Makes the lines written so far durable; no rename they announce happens before.
+    virtual std::error_code commitLines() { return {}; }
+    // Takes the last `count` lines written back out of the log, all or none: the done lines of a batch from
+    // a rename that did not happen on. An error when they could not be taken back whole.
+    virtual std::error_code retractLines(qsizetype count) {
+        return count == 1 ? retractLine() : std::make_error_code(std::errc::invalid_argument);
+    }
     // The walk passed over the entry without a step: the program's own file or the rename log.
     virtual void passOver(int /*entry*/) {}
 };

@@ -2,6 +2,7 @@
 
 #include "engine/texts.h"
 #include "platform/clock.h"
+#include "platform/disk_sync.h"
 #include "platform/file_rename.h"
 #include "platform/program_info.h"
 
@@ -33,12 +34,43 @@ RunEnvironment defaultRunEnvironment() {
 
 std::error_code openRunLog(const platform::FolderHandle& folder, const RunEnvironment& environment,
                            platform::GbkAppendFile& log) {
-    QString header = environment.stamp ? environment.stamp() : QString();
-    header.append(QStringView(texts::kLogHeaderEnd));
+    if (const std::error_code error = openLockedRunLog(folder, log)) {
+        return error;
+    }
+    return writeRunHeader(environment, log);
+}
+
+std::error_code openLockedRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log) {
     if (const std::error_code error = log.open(folder, QString::fromUtf16(texts::kLogFileName))) {
         return error;
     }
+    if (const std::error_code error = log.lock()) {
+        (void)log.close();
+        return error;
+    }
+    return {};
+}
+
+std::error_code writeRunHeader(const RunEnvironment& environment, platform::GbkAppendFile& log) {
+    QString header = environment.stamp ? environment.stamp() : QString();
+    header.append(QStringView(texts::kLogHeaderEnd));
     return log.writeLine(header);
+}
+
+QString runLogMessage(std::error_code error) {
+    return QString::fromUtf16(error == std::errc::resource_unavailable_try_again ? texts::kAnotherRunGoingOn
+                                                                                 : texts::kLogNotWritable);
+}
+
+std::error_code finishRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log) {
+    std::error_code error = log.sync();
+    if (const std::error_code synced = platform::syncFolder(folder); !error) {
+        error = synced;
+    }
+    if (const std::error_code closed = log.close(); !error) {
+        error = closed;
+    }
+    return error;
 }
 
 void composeEventLine(QString& line, EventKind kind, QStringView oldName, QStringView newName) {
@@ -47,7 +79,9 @@ void composeEventLine(QString& line, EventKind kind, QStringView oldName, QStrin
 }
 
 platform::RenameResult DiskEffects::rename(const QString& oldName, const QString& newName) {
-    return m_folder.rename(oldName, newName).result;
+    const platform::RenameResult result = m_folder.rename(oldName, newName).result;
+    m_renamed += result == platform::RenameResult::Renamed ? 1 : 0;
+    return result;
 }
 
 std::error_code DiskEffects::writeLine(const RunEvent& event) {
@@ -55,7 +89,22 @@ std::error_code DiskEffects::writeLine(const RunEvent& event) {
 }
 
 std::error_code DiskEffects::retractLine() {
-    return m_log.retractLastLine();
+    return m_log.retractLines(1);
+}
+
+std::error_code DiskEffects::writeLines(const std::vector<RunEvent>& events, qsizetype& written) {
+    for (const RunEvent& event : events) {
+        m_log.queueLine(event.line);
+    }
+    return m_log.writeQueued(written);
+}
+
+std::error_code DiskEffects::commitLines() {
+    return m_log.sync();
+}
+
+std::error_code DiskEffects::retractLines(qsizetype count) {
+    return m_log.retractLines(count);
 }
 
 LogLineReader::LogLineReader() : m_decoder("GBK", QStringConverter::Flag::Stateless) {
@@ -67,13 +116,20 @@ LogLineReader::LogLineReader() : m_decoder("GBK", QStringConverter::Flag::Statel
 
 LogLineReader::Kind LogLineReader::read(QByteArrayView bytes, bool cut) {
     m_doneText = {};
-    m_refusal = std::any_of(m_refusals.begin(), m_refusals.end(),
-                            [&](const QByteArray& ending) { return bytes.endsWith(ending); });
-    if (cut) {
-        return m_refusal ? Kind::Refusal : Kind::Other;
+    m_refusalBody = {};
+    const auto ending = std::find_if(m_refusals.begin(), m_refusals.end(),
+                                     [&](const QByteArray& refusal) { return bytes.endsWith(refusal); });
+    m_refusal = ending != m_refusals.end();
+    if (m_refusal && !cut) {
+        m_refusalBody = bytes.chopped(ending->size());
     }
+    // A header is a header whatever stands before it on its line: the zeros a crash left at the log's end,
+    // a hole, or anything longer than a line is read.
     if (bytes.endsWith(m_headerEnd)) {
         return Kind::Header;
+    }
+    if (cut) {
+        return m_refusal ? Kind::Refusal : Kind::Other;
     }
     if (bytes.isEmpty()) {
         return Kind::Other;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QStringView>
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <system_error>
@@ -22,15 +23,31 @@ struct RunEnvironment {
     QString programName;
     // The date and time of the log's header line.
     std::function<QString()> stamp;
+    // The most done lines written and committed ahead of their renames as one batch; 1 commits each line on
+    // its own just before its rename.
+    int largestBatch = kLargestBatch;
+
+    static constexpr int kLargestBatch = 4096;
 };
 
 // The running program's name and the system clock.
 RunEnvironment defaultRunEnvironment();
 
-// Opens the folder's rename log for appending and writes the run's header line: nothing may be renamed
-// unless this succeeds.
+// Opens the folder's rename log for appending, takes its lock (busy, resource_unavailable_try_again, while
+// another run or undo holds it) and writes the run's header line: nothing may be renamed unless this
+// succeeds. The lock is held until the log is closed.
 std::error_code openRunLog(const platform::FolderHandle& folder, const RunEnvironment& environment,
                            platform::GbkAppendFile& log);
+// openRunLog in two steps: the log opened and locked, then the header written.
+std::error_code openLockedRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log);
+std::error_code writeRunHeader(const RunEnvironment& environment, platform::GbkAppendFile& log);
+
+// The message for a log that openRunLog could not take: another run holds it, or it cannot be written.
+QString runLogMessage(std::error_code error);
+
+// Puts the run's record on the disk before the run says it is done: the log's lines, then the folder's
+// entries (the renames). Closes the log, which gives up its lock.
+std::error_code finishRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log);
 
 // Sets line to one event line: the old name, "改名为", the new name and the kind's ending.
 void composeEventLine(QString& line, EventKind kind, QStringView oldName, QStringView newName);
@@ -38,15 +55,25 @@ void composeEventLine(QString& line, EventKind kind, QStringView oldName, QStrin
 // The effects of a real run: the held folder's no-replace rename and the open rename log.
 class DiskEffects final : public RunEffects {
 public:
-    DiskEffects(platform::NoReplaceRenamer& folder, platform::GbkAppendFile& log) : m_folder(folder), m_log(log) {}
+    DiskEffects(platform::NoReplaceRenamer& folder, platform::GbkAppendFile& log,
+                int largestBatch = RunEnvironment::kLargestBatch)
+        : m_folder(folder), m_log(log), m_largestBatch(std::max(1, largestBatch)) {}
 
     platform::RenameResult rename(const QString& oldName, const QString& newName) override;
+    // The renames that happened so far.
+    qsizetype renamed() const { return m_renamed; }
     std::error_code writeLine(const RunEvent& event) override;
     std::error_code retractLine() override;
+    int batchLimit() const override { return m_largestBatch; }
+    std::error_code writeLines(const std::vector<RunEvent>& events, qsizetype& written) override;
+    std::error_code commitLines() override;
+    std::error_code retractLines(qsizetype count) override;
 
 private:
     platform::NoReplaceRenamer& m_folder;
     platform::GbkAppendFile& m_log;
+    int m_largestBatch;
+    qsizetype m_renamed = 0;
 };
 
 // The log's lines as the undo reads them back: decoded from GBK, and only where they survive decoding and
@@ -68,6 +95,9 @@ public:
     QStringView doneText() const { return m_doneText; }
     // True when the last line read ends as a refusal, whatever else it reads as.
     bool endsAsRefusal() const { return m_refusal; }
+    // The bytes of the last line read before its refusal ending (the two names and "改名为"), where it ends
+    // as a refusal and was read whole; valid while those bytes are.
+    QByteArrayView refusalBody() const { return m_refusalBody; }
 
 private:
     platform::GbkEncoder m_encoder;
@@ -77,6 +107,7 @@ private:
     QByteArray m_check;
     QString m_text;
     QStringView m_doneText;
+    QByteArrayView m_refusalBody;
     bool m_refusal = false;
 };
 

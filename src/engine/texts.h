@@ -24,6 +24,7 @@ inline constexpr char16_t kEmptyNameAfter[] = u"改名后为空名,故保留原�
 // A folder whose file system offers no rename that refuses to replace a file: nothing is renamed.
 inline constexpr char16_t kNoSafeRename[] = u"此文件夹所在的文件系统无法保证改名不覆盖已有文件，未执行改名！";
 inline constexpr char16_t kLogNotWritable[] = u"无法写入日记文件QuillmarkLog.txt，未执行改名！";
+inline constexpr char16_t kAnotherRunGoingOn[] = u"此文件夹中另有改名正在进行，请稍后再试！";
 
 // The undo of the last run; %1 is a count in plain decimal.
 inline constexpr char16_t kUndoQuestion[] = u"将把上次改名的 %1 个文件改回原名，是否继续？";

@@ -10,6 +10,7 @@
 #include "platform/gbk_read.h"
 #include "platform/gbk_text.h"
 
+#include <QSet>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -49,12 +50,17 @@ enum class DoneReading : std::uint8_t {
     NotDone,    // no split fits, and one names a file still under its old name with the new name free
 };
 
-// Names the undo never renames from or to: the log, the program's own file. Nor does it give a file a name
-// that no run could have taken it from (hidden, so outside any working set) or that the log could not hold
-// exactly ('?').
+bool holdsControlCharacter(QStringView name) {
+    return std::any_of(name.begin(), name.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+// Names the undo never renames from or to: the log, the program's own file, a hidden name (outside any
+// working set, so no run renamed it). Nor does it give a file a name that the log could not hold exactly
+// ('?') or that holds a line break or another control character.
 bool mayTakeBack(QStringView current, QStringView former, QStringView programName) {
     return !IsSkippedEntry(current, programName) && !IsSkippedEntry(former, programName) && !former.startsWith(u'.') &&
-           !current.contains(u'?') && !former.contains(u'?');
+           !current.startsWith(u'.') && !current.contains(u'?') && !former.contains(u'?') &&
+           !holdsControlCharacter(former);
 }
 
 DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snapshot, QStringView programName,
@@ -191,9 +197,14 @@ private:
 UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& snapshot, QStringView programName) {
     UndoPlan plan;
     LogLineReader reader;
-    // Only the last whole line may have been written ahead of a rename that a kill stopped.
-    bool last = !log.endsTorn();
+    // Only the done lines at the log's end, the last batch, may have been written ahead of renames that a
+    // kill stopped.
+    bool last = true;
     plan.leftAlone = log.endsTorn() ? 1 : 0;
+    // The refusals read so far: a done line followed by the refusal of the same two names was left standing
+    // where its run could not cut it off, and is no rename.
+    QSet<QByteArray> refusals;
+    const qsizetype doneEnding = platform::GbkEncoder().encode(QStringView(texts::kLineDone)).size();
     LookAhead lookAhead(log, snapshot);
     while (log.previous()) {
         lookAhead.step();
@@ -201,9 +212,14 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
         if (kind == LogLineReader::Kind::Header) {
             return plan;
         }
+        if (!reader.refusalBody().isEmpty()) {
+            refusals.insert(reader.refusalBody().toByteArray());
+        }
         LineReading reading = kind == LogLineReader::Kind::Refusal ? LineReading::Nothing : LineReading::LeftAlone;
         UndoStep step;
-        if (kind == LogLineReader::Kind::Done) {
+        if (kind == LogLineReader::Kind::Done && refusals.remove(log.line().chopped(doneEnding).toByteArray())) {
+            reading = LineReading::Nothing;
+        } else if (kind == LogLineReader::Kind::Done) {
             switch (readDoneLine(reader.doneText(), snapshot, programName, step)) {
             case DoneReading::Reversible:
                 reading = LineReading::Reversible;
@@ -222,7 +238,7 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
                 break;
             }
         }
-        last = false;
+        last = last && reading == LineReading::Nothing && kind == LogLineReader::Kind::Done && !reader.endsAsRefusal();
         switch (reading) {
         case LineReading::Nothing:
             break;
@@ -239,61 +255,56 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
     return {}; // no header: no run to take back
 }
 
-// The real run's effects, counting the renames that happened.
-class CountingEffects final : public RunEffects {
-public:
-    CountingEffects(platform::NoReplaceRenamer& folder, platform::GbkAppendFile& log) : m_disk(folder, log) {}
-
-    platform::RenameResult rename(const QString& oldName, const QString& newName) override {
-        const platform::RenameResult result = m_disk.rename(oldName, newName);
-        m_renamed += result == platform::RenameResult::Renamed ? 1 : 0;
-        return result;
-    }
-    std::error_code writeLine(const RunEvent& event) override { return m_disk.writeLine(event); }
-    std::error_code retractLine() override { return m_disk.retractLine(); }
-
-    qsizetype renamed() const { return m_renamed; }
-
-private:
-    DiskEffects m_disk;
-    qsizetype m_renamed = 0;
-};
-
 } // namespace
 
 void undoLastRun(const QString& folderPath, CommandServices& services, const RunEnvironment& environment) {
     const QString logName = QString::fromUtf16(texts::kLogFileName);
     const QString logMessage = QString::fromUtf16(texts::kLogNotWritable);
     platform::FolderHandle folder;
-    platform::ReverseLineReader reader;
-    std::error_code error = folder.open(folderPath);
     platform::RenameWay way = platform::RenameWay::Unprobed;
-    if (!error && !readyForRenames(folder, way)) {
-        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
-        return;
-    }
-    if (!error) {
-        error = reader.open(folder, logName);
-    }
-    if (error == std::errc::no_such_file_or_directory && folder.isOpen()) {
-        services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
-        return;
-    }
-    platform::FolderSnapshot snapshot;
-    if (error || snapshot.take(folder)) {
-        services.showMessage(logMessage);
-        return;
-    }
-    const UndoPlan plan = planUndo(reader, snapshot, environment.programName);
-    if (reader.error()) {
-        services.showMessage(logMessage);
-        return;
+    // Held, and locked, from before the log is read to its last line: no other run or undo writes a line
+    // between the reading and the renames it plans.
+    platform::GbkAppendFile log;
+    std::error_code logError;
+    UndoPlan plan;
+    {
+        // Closed before the renames: the log is open only for the run's own writing then.
+        platform::ReverseLineReader reader;
+        std::error_code error = folder.open(folderPath);
+        if (!error && !readyForRenames(folder, way)) {
+            services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+            return;
+        }
+        if (!error) {
+            error = reader.open(folder, logName);
+        }
+        if (error == std::errc::no_such_file_or_directory && folder.isOpen()) {
+            services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
+            return;
+        }
+        if (!error) {
+            logError = openLockedRunLog(folder, log);
+            if (logError == std::errc::resource_unavailable_try_again) {
+                services.showMessage(runLogMessage(logError));
+                return;
+            }
+        }
+        platform::FolderSnapshot snapshot;
+        if (error || snapshot.take(folder)) {
+            services.showMessage(logMessage);
+            return;
+        }
+        plan = planUndo(reader, snapshot, environment.programName);
+        if (reader.error()) {
+            services.showMessage(logMessage);
+            return;
+        }
     }
     if (plan.currentNames.isEmpty()) {
         services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
         return;
     }
-    if (!platform::GbkAppendFile::isAppendable(folder, logName)) {
+    if (logError) {
         services.showMessage(logMessage);
         return;
     }
@@ -306,13 +317,12 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
     bool stopped = false;
     {
         const BusyScope busy(services);
-        platform::GbkAppendFile log;
-        if (openRunLog(folder, environment, log)) {
+        if (writeRunHeader(environment, log)) {
             services.showMessage(logMessage);
             return;
         }
         platform::NoReplaceRenamer renamer(folder, way);
-        CountingEffects effects(renamer, log);
+        DiskEffects effects(renamer, log, environment.largestBatch);
         // The undo's own step: each planned file back to its former name, nothing passed over.
         stopped = walkEntries(
             plan.currentNames, [](const QString&) { return false; },
@@ -322,7 +332,7 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
             },
             services, effects);
         notRestored += count - effects.renamed();
-        (void)log.close();
+        (void)finishRunLog(folder, log);
     }
     // A stopped undo has told the user already, with the log message.
     if (!stopped && notRestored > 0) {

@@ -3,6 +3,7 @@
 #include "engine/name_helpers.h"
 #include "engine/run_values.h"
 #include "listing/texts.h"
+#include "platform/disk_sync.h"
 #include "platform/folder_handle.h"
 #include "platform/gbk_text.h"
 #include "platform/rename_probe.h"
@@ -42,7 +43,8 @@ bool writeList(const FileListRequest& request, const platform::FolderHandle& fol
         line.append(request.form == NameForm::WithExtension ? name : engine::GetNamePart(name));
         file.writeLine(line);
     }
-    return !file.commit();
+    // The list is synced before it is put in place; the folder after, so that done means on the disk.
+    return !file.commit() && !platform::syncFolder(folder);
 }
 
 } // namespace

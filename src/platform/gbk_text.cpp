@@ -247,14 +247,13 @@ std::error_code GbkAppendFile::writeLine(QStringView line) {
     qsizetype written = 0;
     m_lastLineSize = 0;
     const std::error_code error = writeAll(m_fd.get(), m_buffer.constData(), m_buffer.size(), written);
+    // A part of the line that went out is cut off again: the file keeps only whole lines.
+    const qsizetype end = m_buffer.size();
+    if (written > 0) {
+        noteWritten(written, &end, error ? 0 : 1);
+    }
     if (!error) {
         m_lastLineSize = written;
-    } else if (written > 0) {
-        // The part of the line that went out is cut off again: the file keeps only whole lines.
-        struct stat st {};
-        if (::fstat(m_fd.get(), &st) == 0 && st.st_size >= written) {
-            (void)::ftruncate(m_fd.get(), st.st_size - written);
-        }
     }
     return error;
 }
@@ -263,21 +262,11 @@ std::error_code GbkAppendFile::retractLastLine() {
     if (!m_fd.isOpen() || m_lastLineSize == 0) {
         return std::make_error_code(std::errc::invalid_argument);
     }
-    // With O_APPEND the file offset is the end of this descriptor's last write: the line is still the
-    // file's last exactly when the file ends there.
-    const off_t end = ::lseek(m_fd.get(), 0, SEEK_CUR);
-    struct stat st {};
-    if (end < 0 || ::fstat(m_fd.get(), &st) != 0) {
-        return lastError();
+    const std::error_code error = retractLines(1);
+    if (!error) {
+        m_lastLineSize = 0;
     }
-    if (st.st_size != end || end < m_lastLineSize) {
-        return std::make_error_code(std::errc::device_or_resource_busy);
-    }
-    if (::ftruncate(m_fd.get(), end - m_lastLineSize) != 0) {
-        return lastError();
-    }
-    m_lastLineSize = 0;
-    return {};
+    return error;
 }
 
 std::error_code GbkAppendFile::close() {

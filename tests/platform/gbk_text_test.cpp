@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string_view>
 #include <sys/resource.h>
@@ -52,6 +53,49 @@ TEST(GbkText, AppendCreatesThenAppendsAndNeverTruncates) {
         EXPECT_FALSE(file.close());
     }
     EXPECT_EQ(held.dir.read(u"log.txt"_s), QByteArray("\xb5\xda\xd2\xbb\xd0\xd0\r\nsecond\r\n"));
+}
+
+// Only the file's own last lines are ever cut off: not while another descriptor has the file open, not
+// past another writer's bytes, and never more lines than were written one after another.
+TEST(GbkText, RetractCutsOnlyTheFilesOwnLastLinesWhileNoOtherProgramHoldsIt) {
+    HeldFolder held;
+    GbkAppendFile log;
+    ASSERT_FALSE(log.open(held.handle, u"log.txt"_s));
+    ASSERT_FALSE(log.lock());
+    ASSERT_FALSE(log.writeLine(u"header"_s));
+    for (const QString& line : {u"a"_s, u"b"_s, u"c"_s}) {
+        log.queueLine(line);
+    }
+    qsizetype written = 0;
+    ASSERT_FALSE(log.writeQueued(written));
+    EXPECT_EQ(written, 3);
+    ASSERT_FALSE(log.sync());
+    const QByteArray path = QFile::encodeName(held.dir.filePath(u"log.txt"_s));
+    {
+        // Another program holds it open: nothing is cut, its bytes may come at any moment.
+        const int other = ::open(path.constData(), O_RDONLY);
+        ASSERT_GE(other, 0);
+        EXPECT_EQ(log.retractLines(2), std::errc::device_or_resource_busy);
+        ::close(other);
+    }
+    EXPECT_EQ(log.retractLines(5), std::errc::invalid_argument);
+    ASSERT_FALSE(log.retractLines(2));
+    EXPECT_EQ(held.dir.read(u"log.txt"_s), test::gbkLines({u"header"_s, u"a"_s}));
+    // Another writer appends behind the lock's back: the lines before its bytes are no longer the end.
+    {
+        const int other = ::open(path.constData(), O_WRONLY | O_APPEND);
+        ASSERT_EQ(::write(other, "x\r\n", 3), 3);
+        ::close(other);
+    }
+    EXPECT_EQ(log.retractLines(1), std::errc::device_or_resource_busy);
+    ASSERT_FALSE(log.writeLine(u"d"_s));
+    EXPECT_EQ(log.retractLines(2), std::errc::invalid_argument);
+    ASSERT_FALSE(log.retractLines(1));
+    EXPECT_EQ(held.dir.read(u"log.txt"_s), test::gbkLines({u"header"_s, u"a"_s, u"x"_s}));
+    // A second lock on the file, as another run would take it, is refused without waiting.
+    GbkAppendFile second;
+    ASSERT_FALSE(second.open(held.handle, u"log.txt"_s));
+    EXPECT_EQ(second.lock(), std::errc::resource_unavailable_try_again);
 }
 
 TEST(GbkText, LineBreakInsideALineNeverMakesALineOfItsOwn) {

@@ -1,5 +1,6 @@
 #include "reliability_support.h"
 
+#include "engine/run_log.h"
 #include "ui_core/working_set.h"
 
 #include <QFile>
@@ -151,6 +152,12 @@ void readLogGrowth(QByteArrayView gained, const QByteArray& header, const std::v
         const QByteArray& expected = growth.headed ? lines[std::size_t(growth.lined)] : header;
         ASSERT_TRUE(expected.startsWith(gained.sliced(at))) << "bytes in the log that name no rename";
     }
+}
+
+void expectLinesAheadOfOneBatch(qsizetype renamed, qsizetype lined, bool torn) {
+    ASSERT_LE(renamed, lined) << "a rename without its line";
+    ASSERT_LE(lined - renamed + (torn ? 1 : 0), engine::RunEnvironment::kLargestBatch)
+        << renamed << " renamed, " << lined << " lines: more lines ahead than one batch";
 }
 
 } // namespace filarion::test

@@ -107,5 +107,9 @@ struct LogGrowth {
 };
 void readLogGrowth(QByteArrayView gained, const QByteArray& header, const std::vector<QByteArray>& lines,
                    LogGrowth& growth);
+// The rule a kill leaves between the renames made and their lines: every rename has its line, and the lines
+// without their rename (with a torn one after them) are at most one batch, the last, which went to the disk
+// whole before its first rename.
+void expectLinesAheadOfOneBatch(qsizetype renamed, qsizetype lined, bool torn);
 
 } // namespace filarion::test

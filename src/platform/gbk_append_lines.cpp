@@ -1,0 +1,161 @@
+// The batch side of GbkAppendFile: its lock, lines queued and written as one, their sync, and the cut that
+// takes the file's own last lines back.
+
+#include "platform/gbk_text.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace filarion::platform {
+
+namespace {
+
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
+
+// The lines of a file that may not be cut are kept, and a later cut asks for at most this many.
+constexpr std::size_t kLinesKept = 1 << 16;
+
+// Cuts the file back to `mark`, only while it still ends at `end` and no other open file description of it
+// exists: a write lease is granted only then, and any other program's open() waits until it is given up, so
+// nothing can be appended between the check and the cut. Busy where the lease is refused (the file is open
+// elsewhere, not ours, or the file system knows no leases).
+std::error_code cutOwnTail(int fd, qint64 end, qint64 mark) {
+    // The lease's break is told by SIGIO, whose default ends the program; the lease is given up at once here.
+    std::signal(SIGIO, SIG_IGN);
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
+        return std::make_error_code(std::errc::device_or_resource_busy);
+    }
+    std::error_code error;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = lastError();
+    } else if (st.st_size != end) {
+        error = std::make_error_code(std::errc::device_or_resource_busy);
+    } else if (::ftruncate(fd, mark) != 0) {
+        error = lastError();
+    }
+    (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return error;
+}
+
+} // namespace
+
+std::error_code GbkAppendFile::lock() {
+    if (!m_fd.isOpen()) {
+        return std::make_error_code(std::errc::bad_file_descriptor);
+    }
+    while (::flock(m_fd.get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno == EWOULDBLOCK) {
+            return std::make_error_code(std::errc::resource_unavailable_try_again);
+        }
+        if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+            return {}; // no locks on this file system: one writer at a time cannot be held here
+        }
+        return lastError();
+    }
+    return {};
+}
+
+void GbkAppendFile::queueLine(QStringView line) {
+    m_encoder.appendRecord(line, m_queue);
+    m_queuedEnds.push_back(m_queue.size());
+}
+
+std::error_code GbkAppendFile::writeQueued(qsizetype& written) {
+    written = 0;
+    m_lastLineSize = 0;
+    std::error_code error;
+    qsizetype bytes = 0;
+    if (!m_fd.isOpen()) {
+        error = std::make_error_code(std::errc::bad_file_descriptor);
+    }
+    while (!error && bytes < m_queue.size()) {
+        const ssize_t done =
+            ::write(m_fd.get(), m_queue.constData() + bytes, static_cast<size_t>(m_queue.size() - bytes));
+        if (done < 0 && errno != EINTR) {
+            error = lastError();
+        } else if (done == 0) {
+            error = std::make_error_code(std::errc::io_error); // no progress: never loop on it
+        } else if (done > 0) {
+            bytes += done;
+        }
+    }
+    qsizetype whole = 0;
+    while (whole < qsizetype(m_queuedEnds.size()) && m_queuedEnds[std::size_t(whole)] <= bytes) {
+        ++whole;
+    }
+    if (bytes > 0) {
+        noteWritten(bytes, m_queuedEnds.data(), whole);
+    }
+    written = whole;
+    m_queue.resize(0); // keeps the capacity for the next batch
+    m_queuedEnds.clear();
+    return error;
+}
+
+void GbkAppendFile::noteWritten(qsizetype size, const qsizetype* lineEnds, qsizetype lines) {
+    // With O_APPEND the descriptor's offset is the end of its last write, wherever other writers put theirs.
+    const off_t end = ::lseek(m_fd.get(), 0, SEEK_CUR);
+    if (end < 0) {
+        m_lineStarts.clear();
+        m_end = -1;
+        return;
+    }
+    const qint64 start = qint64(end) - size;
+    if (start != m_end || m_lineStarts.size() > kLinesKept) {
+        m_lineStarts.clear(); // another writer's bytes lie between: the lines before are no longer the tail
+    }
+    qint64 lineStart = start;
+    for (qsizetype i = 0; i < lines; ++i) {
+        m_lineStarts.push_back(lineStart);
+        lineStart = start + lineEnds[i];
+    }
+    m_end = end;
+    if (lineStart < m_end) {
+        // The part of a line that went out is cut off again, so that the file ends at a line end. Where that
+        // cannot be done without touching another writer's bytes it stays, and nothing before it is the end.
+        if (cutOwnTail(m_fd.get(), m_end, lineStart)) {
+            m_lineStarts.clear();
+            m_end = -1;
+        } else {
+            m_end = lineStart;
+        }
+    }
+}
+
+std::error_code GbkAppendFile::sync() {
+    if (!m_fd.isOpen()) {
+        return std::make_error_code(std::errc::bad_file_descriptor);
+    }
+    while (::fdatasync(m_fd.get()) != 0) {
+        if (errno != EINTR) {
+            return lastError();
+        }
+    }
+    return {};
+}
+
+std::error_code GbkAppendFile::retractLines(qsizetype count) {
+    if (!m_fd.isOpen() || count <= 0 || count > qsizetype(m_lineStarts.size()) || m_end < 0) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    const qint64 mark = m_lineStarts[m_lineStarts.size() - std::size_t(count)];
+    if (const std::error_code error = cutOwnTail(m_fd.get(), m_end, mark)) {
+        return error;
+    }
+    m_lineStarts.resize(m_lineStarts.size() - std::size_t(count));
+    m_end = mark;
+    m_lastLineSize = 0;
+    return {};
+}
+
+} // namespace filarion::platform
