@@ -33,12 +33,11 @@ std::error_code cutOwnTail(int fd, qint64 end, qint64 mark) {
     }
     std::error_code error;
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
+    // Cut only while the file still ends where this writer left it.
+    if (::fstat(fd, &st) != 0 || (st.st_size == end && ::ftruncate(fd, mark) != 0)) {
         error = lastError();
     } else if (st.st_size != end) {
         error = std::make_error_code(std::errc::device_or_resource_busy);
-    } else if (::ftruncate(fd, mark) != 0) {
-        error = lastError();
     }
     (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
     return error;
