@@ -241,7 +241,12 @@ void frmMain::Form_Load() {
     // on its drive. Nothing here touches that folder: its lists fill when it answers (startAnswered).
     m_dirTrim->show(FolderListModel::cleanFolder(platform::workingFolder()), {});
     selectDrive(m_drives.driveOf(m_dirTrim->path()));
-    // A folder that answers within a moment is shown in the first frame; one that does not, when it answers.
+    // While the start folder is still being read, the window draws itself once off screen, so that its first
+    // frame finds the fonts' glyphs and the style's pictures made already. A folder that answers within a
+    // moment is shown in the first frame; one that does not, when it answers.
+    if (m_start.pending()) {
+        (void)grab();
+    }
     (void)m_start.settle(kStartFolderWait);
     // The drive of the program's own folder; choosing another drive runs the drive handling.
     const QString programDrive = m_drives.driveOf(platform::programFolder());
