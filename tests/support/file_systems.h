@@ -33,25 +33,36 @@ public:
     void replacePlainRename(std::function<int(int folder, const char* from, const char* to)> rename);
 };
 
+// What every mount of a test has: where it is (empty when it could not be made) and why not, for the skip
+// message. The mount, and the work folder it lives in, are the object's own.
+class FuseMount {
+public:
+    FuseMount(const FuseMount&) = delete;
+    FuseMount& operator=(const FuseMount&) = delete;
+
+    bool mounted() const { return !m_mountPoint.isEmpty(); }
+    const std::string& reason() const { return m_reason; }
+    // The folder as the program sees it, through the mount.
+    const QString& path() const { return m_mountPoint; }
+
+protected:
+    FuseMount() = default;
+    ~FuseMount() = default;
+
+    QString m_work;
+    QString m_mountPoint;
+    std::string m_reason;
+};
+
 // An exFAT file system mounted through FUSE (exfat-fuse, on a loop device over an image file), as camera
 // cards are mounted on older systems; unmounted when it goes. Needs root, /dev/fuse and a loop device.
-class FuseExfat {
+class FuseExfat : public FuseMount {
 public:
     FuseExfat();
     ~FuseExfat();
-    FuseExfat(const FuseExfat&) = delete;
-    FuseExfat& operator=(const FuseExfat&) = delete;
-
-    bool mounted() const { return !m_mountPoint.isEmpty(); }
-    // Why it could not be mounted, for the skip message.
-    const std::string& reason() const { return m_reason; }
-    const QString& path() const { return m_mountPoint; }
 
 private:
-    QString m_work;
-    QString m_mountPoint;
     QString m_loopDevice;
-    std::string m_reason;
 };
 
 // True when the environment asks that no test of a real file system, mount or display be skipped
@@ -60,21 +71,10 @@ bool realPathsRequired();
 
 // A folder of this machine mounted through rclone's FUSE mount (its local backend), which answers a hard link
 // with EIO and writes a file to its backend after it is closed. Needs root, /dev/fuse and rclone.
-class FuseRclone {
+class FuseRclone : public FuseMount {
 public:
     FuseRclone();
     ~FuseRclone();
-    FuseRclone(const FuseRclone&) = delete;
-    FuseRclone& operator=(const FuseRclone&) = delete;
-
-    bool mounted() const { return !m_mountPoint.isEmpty(); }
-    const std::string& reason() const { return m_reason; }
-    const QString& path() const { return m_mountPoint; }
-
-private:
-    QString m_work;
-    QString m_mountPoint;
-    std::string m_reason;
 };
 
 // What the SFTP server behind an sshfs mount offers.
@@ -89,28 +89,18 @@ enum class SftpServer {
 // serving a folder of this machine (`serverFolder`, or a fresh one) through sftp-server. The server and the
 // mount are this object's own: both go when it goes, and no process of theirs is left. Needs root,
 // /dev/fuse, sshd, ssh-keygen and sshfs; otherwise not mounted, with the reason.
-class FuseSshfs {
+class FuseSshfs : public FuseMount {
 public:
     explicit FuseSshfs(SftpServer server = SftpServer::PosixRename, const QString& serverFolder = {});
     ~FuseSshfs();
-    FuseSshfs(const FuseSshfs&) = delete;
-    FuseSshfs& operator=(const FuseSshfs&) = delete;
-
-    bool mounted() const { return !m_mountPoint.isEmpty(); }
-    const std::string& reason() const { return m_reason; }
-    // The folder as the program sees it, through the mount.
-    const QString& path() const { return m_mountPoint; }
     // The same folder on the server's side.
     const QString& serverPath() const { return m_served; }
 
 private:
     bool start(SftpServer server);
 
-    QString m_work;
     QString m_served;
-    QString m_mountPoint;
     std::unique_ptr<QProcess> m_sshd;
-    std::string m_reason;
 };
 
 // A FUSE file system (bindfs over an empty folder of its own) whose daemon is stopped (SIGSTOP): it answers no
