@@ -2,6 +2,7 @@
 
 #include "engine/name_helpers.h"
 #include "engine/run_values.h"
+#include "engine/texts.h"
 #include "listing/texts.h"
 #include "platform/disk_sync.h"
 #include "platform/folder_handle.h"
@@ -70,7 +71,7 @@ void MakeFileList(const FileListRequest& request, engine::CommandServices& servi
     // Putting the list at its name is a rename: where none refuses to replace a file, nothing is written.
     const platform::RenameWay way = platform::renameWayOf(folder);
     if (way == platform::RenameWay::Unsafe) {
-        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+        services.showMessage(QString::fromUtf16(engine::texts::kNoSafeRename));
         return;
     }
     // Only a regular file of that name is offered for overwriting, and only that very file may be replaced
