@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <optional>
 
 namespace filarion::ui {
 
@@ -102,13 +103,7 @@ bool FolderList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool FolderList::setPath(const QString& folder) {
-    const QString clean = FolderListModel::cleanFolder(folder);
-    std::optional<QStringList> subfolders = m_reader ? m_reader(clean) : FolderListModel::readSubfolders(clean);
-    if (!subfolders) {
-        return false;
-    }
-    show(clean, std::move(*subfolders));
-    return true;
+    return m_opener && m_opener(folder);
 }
 
 void FolderList::show(const QString& folder, QStringList subfolders) {

@@ -4,7 +4,6 @@
 
 #include <QListView>
 #include <functional>
-#include <optional>
 
 namespace filarion::ui {
 
@@ -18,13 +17,12 @@ public:
 
     const QString& path() const { return m_model.folder(); }
 
-    // Reads a folder the list moves to (given clean, as the list holds it): its visible subfolders in list
-    // order, or nothing when it cannot be listed. Without one, the list reads the subfolders itself.
-    using Reader = std::function<std::optional<QStringList>(const QString& folder)>;
-    void setReader(Reader reader) { m_reader = std::move(reader); }
+    // Moves to a folder the list opens (a row, Enter, a drop): true when the move was made, which shows
+    // the folder through show(). The list reads no folder itself.
+    using Opener = std::function<bool(const QString& folder)>;
+    void setOpener(Opener opener) { m_opener = std::move(opener); }
 
-    // Makes the folder current and raises pathChanged when it differs from the current one. A folder that
-    // cannot be listed is not moved to: false.
+    // Opens the folder: true when the opener moved there. A folder that cannot be listed is not moved to.
     bool setPath(const QString& folder);
     // Makes a clean folder whose subfolders were read elsewhere current (none yet: its ancestors alone), and
     // raises pathChanged when it differs from the current one.
@@ -46,7 +44,7 @@ private:
     void openRow(int row);
 
     FolderListModel m_model;
-    Reader m_reader;
+    Opener m_opener;
 };
 
 } // namespace filarion::ui

@@ -1,9 +1,8 @@
 #include "ui/folder_list_model.h"
 
 #include "engine/name_helpers.h"
+#include "ui_core/session.h"
 #include "ui_core/working_set.h"
-
-#include <QDir>
 
 namespace filarion::ui {
 
@@ -24,10 +23,6 @@ QStringList ancestorsOf(const QString& folder) {
 
 } // namespace
 
-QString FolderListModel::cleanFolder(const QString& folder) {
-    return QDir::cleanPath(QDir(folder).absolutePath());
-}
-
 std::optional<QStringList> FolderListModel::readSubfolders(const QString& folder) {
     ui_core::FolderReading reading(folder, std::nullopt, true);
     if (reading.error()) {
@@ -37,7 +32,7 @@ std::optional<QStringList> FolderListModel::readSubfolders(const QString& folder
 }
 
 bool FolderListModel::setFolder(const QString& folder) {
-    const QString clean = cleanFolder(folder);
+    const QString clean = ui_core::cleanFolder(folder);
     std::optional<QStringList> subfolders = readSubfolders(clean);
     if (!subfolders) {
         return false;

@@ -18,9 +18,6 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
-    // The form in which the list holds a folder: absolute and clean.
-    static QString cleanFolder(const QString& folder);
-
     // The visible subfolders of a clean folder in list order, or nothing when it cannot be listed.
     static std::optional<QStringList> readSubfolders(const QString& folder);
 

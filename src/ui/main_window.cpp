@@ -11,7 +11,6 @@
 #include "ui/rename_frame.h"
 #include "ui/window_layout.h"
 #include "ui/window_services.h"
-#include "ui_core/command_line.h"
 #include "ui_core/texts.h"
 
 #include <QCloseEvent>
@@ -70,12 +69,9 @@ QString helpText() {
 frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_scale(logicalDpiX(), logicalDpiY()), m_drives(volumes), m_services(services), m_commands(services),
-      m_start([this](ui_core::StartAnswer answer) { startAnswered(std::move(answer)); }) {
-    // The start folder is read on a thread of its own while the window is built; its lists fill when it
-    // answers, and a folder that never answers holds up nothing.
-    m_start.read(std::nullopt, FolderListModel::cleanFolder(platform::workingFolder()),
-                 QString::fromUtf16(ui_core::texts::kStartPattern));
+      // The session starts reading the start folder on a thread of its own while the window is built; its
+      // lists fill when it answers, and a folder that never answers holds up nothing.
+      m_scale(logicalDpiX(), logicalDpiY()), m_services(services), m_session(volumes, services) {
     setObjectName(u"frmMain"_s);
     presentAsWindow();
     initResources();
@@ -83,12 +79,11 @@ frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services,
     setWindowIcon(QIcon(u":/filarion/filarion_icon.xpm"_s));
     buildBrowser();
     buildFunctions();
-    m_services.attach(*this, *m_proCourse, [this] { m_files.refresh(); });
+    m_services.attach(*this, *m_proCourse, [this] { m_session.refreshFiles(); });
     setFocusOrder();
     connectHandlers();
-    const auto undo = [this] { m_commands.undoLastRun(m_set.folder()); };
     new FileListMenu(
-        *m_filTrim, *this, [this] { previewRename(); }, undo);
+        *m_filTrim, *this, [this] { previewRename(); }, [this] { m_session.undoLastRun(); });
     Form_Load();
     setAccessibleNames();
     m_cmdTrim->setFocus(Qt::OtherFocusReason);
@@ -108,7 +103,7 @@ void frmMain::place(QWidget* control, const TwipsRect& twips, TabBarShift shift)
 
 void frmMain::buildBrowser() {
     m_driTrim = make<QComboBox>(this, u"driTrim"_s);
-    for (const platform::Volume& volume : m_drives.volumes()) {
+    for (const platform::Volume& volume : m_session.volumes()) {
         const QString shown = volume.name.isEmpty() ? volume.rootPath : volume.rootPath + u" ["_s + volume.name + u']';
         m_driTrim->addItem(shown, volume.rootPath);
     }
@@ -118,7 +113,7 @@ void frmMain::buildBrowser() {
     place(m_dirTrim, layout::kDirTrim, TabBarShift::Stay);
 
     m_filTrim = make<QListView>(this, u"filTrim"_s);
-    m_filTrim->setModel(&m_files);
+    m_filTrim->setModel(&m_session.files());
     m_filTrim->setUniformItemSizes(true);
     m_filTrim->setSelectionMode(QAbstractItemView::SingleSelection);
     m_filTrim->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -128,48 +123,8 @@ void frmMain::buildBrowser() {
     m_comPostfix = new PatternBox(this);
     place(m_comPostfix, layout::kComPostfix, TabBarShift::Move);
 
-    // The file list reads a folder under the pattern the pattern box starts with.
-    m_set.setPatternText(m_comPostfix->currentText());
-    m_dirTrim->setReader([this](const QString& folder) { return readFolder(folder); });
-}
-
-// The folder list moves: one reading gives its subfolders and the file list's names. The names shown before
-// are released first, so that two folders' names are never held at once; a folder that cannot be read
-// leaves the file list on the folder it showed, read again. A move wins over the start folder's reading
-// still under way, whose answer is then dropped.
-std::optional<QStringList> frmMain::readFolder(const QString& folder) {
-    m_start.cancel();
-    m_files.clear();
-    ui_core::FolderReading reading(folder, m_set.patternText(), true);
-    if (reading.error()) {
-        m_files.refresh();
-        return std::nullopt;
-    }
-    QStringList subfolders = reading.takeSubfolders();
-    (void)m_files.show(std::move(reading));
-    return subfolders;
-}
-
-// The start folder has answered. A pattern changed meanwhile is read again (the folder answers now); a start
-// folder that cannot be read gives way to the root, and a folder asked for that cannot be opened is told.
-void frmMain::startAnswered(ui_core::StartAnswer answer) {
-    ui_core::FolderReading& reading = answer.reading;
-    if (!reading.error() && reading.pattern() != m_set.patternText()) {
-        reading = ui_core::FolderReading(reading.folder(), m_set.patternText(), true);
-    }
-    if (reading.folder().isEmpty()) {
-        // Nothing was read: the window stays where it is.
-    } else if (!reading.error()) {
-        const QString folder = reading.folder();
-        QStringList subfolders = reading.takeSubfolders();
-        (void)m_files.show(std::move(reading));
-        m_dirTrim->show(folder, std::move(subfolders));
-    } else if (m_set.folder().isEmpty()) {
-        m_dirTrim->setPath(u"/"_s);
-    }
-    if (answer.refused) {
-        m_services.showMessage(text(ui_core::texts::kStartFolderFailed).arg(ui_core::elideMiddle(*answer.refused)));
-    }
+    // The session reads every folder the folder list moves to.
+    m_dirTrim->setOpener([this](const QString& folder) { return m_session.moveTo(folder); });
 }
 
 void frmMain::buildFunctions() {
@@ -220,9 +175,10 @@ void frmMain::buildFunctions() {
 
 void frmMain::connectHandlers() {
     connect(m_driTrim, &QComboBox::currentIndexChanged, this, [this] { driTrim_Change(); });
-    connect(m_dirTrim, &FolderList::pathChanged, this, &frmMain::dirTrim_Change);
+    connect(&m_session, &ui_core::Session::folderShown, m_dirTrim, &FolderList::show);
+    connect(&m_session, &ui_core::Session::driveShown, this, &frmMain::selectDrive);
     connect(m_comPostfix, &PatternBox::textChangedHere, this, [this](const QString& text) {
-        if (text != m_set.patternText()) {
+        if (text != m_session.workingSet().patternText()) {
             comPostfix_Change(text);
         }
     });
@@ -239,23 +195,23 @@ void frmMain::connectHandlers() {
 void frmMain::Form_Load() {
     // Before the start-up sequence the folder list stands in the process's working folder and the drive list
     // on its drive. Nothing here touches that folder: its lists fill when it answers (startAnswered).
-    m_dirTrim->show(FolderListModel::cleanFolder(platform::workingFolder()), {});
-    selectDrive(m_drives.driveOf(m_dirTrim->path()));
+    m_dirTrim->show(m_session.folder(), {});
+    selectDrive(m_session.driveOf(m_session.folder()));
     // While the start folder is still being read, the window draws itself once off screen, so that its first
     // frame finds the fonts' glyphs and the style's pictures made already. A folder that answers within a
     // moment is shown in the first frame; one that does not, when it answers.
-    if (m_start.pending()) {
+    if (m_session.starting()) {
         (void)grab();
     }
-    (void)m_start.settle(kStartFolderWait);
+    (void)m_session.settleStart(kStartFolderWait);
     // The drive of the program's own folder; choosing another drive runs the drive handling.
-    const QString programDrive = m_drives.driveOf(platform::programFolder());
+    const QString programDrive = m_session.driveOf(platform::programFolder());
     if (!programDrive.isEmpty()) {
         m_driTrim->setCurrentIndex(m_driTrim->findData(programDrive));
     }
     setWindowTitle(text(ui_core::texts::kAppTitle));
     // The start folder is read under the pattern the box starts with.
-    if (m_comPostfix->currentText() != m_set.patternText()) {
+    if (m_comPostfix->currentText() != m_session.workingSet().patternText()) {
         comPostfix_Change(m_comPostfix->currentText());
     }
     setFixedSize(shiftedRect(m_scale, layout::kClient, TabBarShift::Grow, m_tabBarExcess).size());
@@ -265,41 +221,20 @@ void frmMain::Form_Load() {
     TabFunction_Click();
 }
 
-// Until the start folder has answered, it is what a folder that cannot be opened falls back on; after, the
-// window stays where it is.
-void frmMain::startIn(const QString& given) {
-    m_start.read(given, m_start.pending() ? m_dirTrim->path() : QString(), m_set.patternText());
-}
-
 void frmMain::driTrim_Change() {
-    const ui_core::DriveView view = m_drives.change(m_driTrim->currentData().toString(), m_dirTrim->path());
-    if (view.folder != m_dirTrim->path() && !m_dirTrim->setPath(view.folder)) {
-        // Readable a moment ago, gone now: the drive list goes back to the folder that is still shown.
-        selectDrive(m_drives.driveOf(m_dirTrim->path()));
-        return;
-    }
-    selectDrive(view.drive);
-}
-
-// The file list holds the folder's files already: the folder list's move read them (readFolder).
-void frmMain::dirTrim_Change(const QString& folder) {
-    // The folder list can climb to a folder of another volume; the drive list follows it without a change.
-    selectDrive(m_drives.driveOf(folder));
+    m_session.chooseDrive(m_driTrim->currentData().toString());
 }
 
 void frmMain::comPostfix_Change(const QString& text) {
-    m_set.setPatternText(text);
-    m_files.refresh();
+    m_session.setPattern(text);
 }
 
 // Re-reads the folder; the entry that was clicked stays selected when it is still listed.
 void frmMain::filTrim_Click() {
     const QModelIndex clicked = m_filTrim->currentIndex();
-    const QString name = clicked.isValid() ? m_set.nameAt(clicked.row()) : QString();
-    m_files.refresh();
-    const int row = name.isEmpty() ? -1 : m_set.indexOf(name);
+    const int row = m_session.reread(clicked.isValid() ? clicked.row() : -1);
     if (row >= 0) {
-        m_filTrim->setCurrentIndex(m_files.index(row));
+        m_filTrim->setCurrentIndex(m_session.files().index(row));
     }
 }
 
@@ -323,7 +258,7 @@ void frmMain::TabFunction_Click() {
 }
 
 void frmMain::cmdTrim_Click() {
-    m_commands.runButton(commandInputs());
+    m_session.runButton(commandInputs());
 }
 
 void frmMain::cmdExit_Click() {
@@ -336,14 +271,12 @@ ui_core::CommandInputs frmMain::commandInputs() const {
     m_frmRename->readInto(inputs);
     m_frmBill->readInto(inputs);
     inputs.patternText = m_comPostfix->currentText();
-    inputs.folder = m_set.folder();
-    inputs.names = m_set.nameList();
     return inputs;
 }
 
 // The dialog over the computed rows; it is modal, so nothing changes the window while it is open.
 void frmMain::previewRename() {
-    m_commands.previewRename(commandInputs(), [this](engine::RenamePreview preview) {
+    m_session.previewRename(commandInputs(), [this](engine::RenamePreview preview) {
         PreviewDialog dialog(std::move(preview), this);
         return dialog.exec() == QDialog::Accepted;
     });

@@ -4,13 +4,9 @@
 #include "ui/window_layout.h"
 #include "ui/window_services.h"
 #include "ui_core/commands.h"
-#include "ui_core/drive_handling.h"
-#include "ui_core/file_list_model.h"
-#include "ui_core/start_folder.h"
-#include "ui_core/working_set.h"
+#include "ui_core/session.h"
 
 #include <QWidget>
-#include <optional>
 
 class QComboBox;
 class QListView;
@@ -29,9 +25,10 @@ class RenameFrame;
 // The main window. It builds the controls (their object names are the control names: driTrim, dirTrim,
 // filTrim, comPostfix, TabFunction, frmRename, frmBill, cmdTrim, cmdExit, txtHelp, proCourse, the options,
 // fields and labels), places them at their twips positions, connects their signals to the handlers below
-// and runs the start-up sequence before it is first shown. The drive handling and the commands live in
-// their own classes; the rename frame, the list frame, the pattern box and the file list's menu are widgets
-// of their own.
+// and runs the start-up sequence before it is first shown. What it shows is the session's
+// (ui_core::Session: the folder, the working set, the drives, the start folder, the commands): the window
+// forwards its controls' events to it and shows what it tells. The rename frame, the list frame, the pattern
+// box and the file list's menu are widgets of their own.
 class frmMain : public QWidget {
     Q_OBJECT
 
@@ -41,14 +38,12 @@ public:
     frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    const ui_core::WorkingSet& workingSet() const { return m_set; }
+    const ui_core::WorkingSet& workingSet() const { return m_session.workingSet(); }
 
-    // The folder given on the command line (a file: its folder), read on a thread of its own and shown when
-    // it answers, unless the user has moved meanwhile. One that is not there or cannot be read gets a
-    // message, and the window stays where it started.
-    void startIn(const QString& given);
+    // The folder given on the command line: Session::startIn.
+    void startIn(const QString& given) { m_session.startIn(given); }
     // The start folder, or the one given, has not answered yet: its lists are empty.
-    bool starting() const { return m_start.pending(); }
+    bool starting() const { return m_session.starting(); }
 
     // The font of the window and of every control but the help box.
     static QFont windowFont();
@@ -64,12 +59,8 @@ private:
     void place(QWidget* control, const TwipsRect& twips, TabBarShift shift);
     void presentAsWindow();
 
-    std::optional<QStringList> readFolder(const QString& folder);
-    void startAnswered(ui_core::StartAnswer answer);
-
     void Form_Load();
     void driTrim_Change();
-    void dirTrim_Change(const QString& folder);
     void comPostfix_Change(const QString& text);
     void filTrim_Click();
     void TabFunction_Click();
@@ -85,12 +76,8 @@ private:
 
     TwipsScale m_scale;
     int m_tabBarExcess = 0; // what the style's tab bar needs beyond its place: the frames move down by it
-    ui_core::DriveHandling m_drives;
-    ui_core::WorkingSet m_set;
-    ui_core::FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
     WindowServices& m_services;
-    ui_core::WindowCommands m_commands;
-    ui_core::StartFolderReader m_start; // destroyed before the rest: an answer never meets a window half gone
+    ui_core::Session m_session;
 
     QComboBox* m_driTrim = nullptr;
     FolderList* m_dirTrim = nullptr;

@@ -1,3 +1,4 @@
+#include "support/core_application.h"
 #include "support/temp_folder.h"
 #include "ui_core/start_folder.h"
 
@@ -17,12 +18,7 @@ using namespace Qt::StringLiterals;
 class StartFolderReaderTest : public testing::Test {
 protected:
     StartFolderReaderTest() {
-        if (QCoreApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char name[] = "ui_core_tests";
-            static char* argv[] = {name, nullptr};
-            static QCoreApplication app(argc, argv);
-        }
+        test::ensureCoreApplication();
         for (const QString& name : {u"a.JPG"_s, u"b.txt"_s, u"照片/c.JPG"_s}) {
             m_folder.makeFolder(u"照片"_s);
             m_folder.touch(name);

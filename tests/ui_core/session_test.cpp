@@ -1,0 +1,110 @@
+#include "support/as_user.h"
+#include "support/core_application.h"
+#include "support/listed_volumes.h"
+#include "support/recording_services.h"
+#include "support/temp_folder.h"
+#include "ui_core/command_line.h"
+#include "ui_core/session.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace filarion::ui_core {
+namespace {
+using namespace Qt::StringLiterals;
+
+struct GivenFolder {
+    const char* row;
+    QString given; // as typed on the command line, relative to the card
+    bool opens;
+    bool patternChangedMeanwhile; // the user types another pattern before the folder answers
+};
+
+// A session on two drives, "/" and a card (a temporary folder, also the working folder), given a folder as the
+// program's argument while it stands on the card.
+class SessionStart : public testing::TestWithParam<GivenFolder> {
+protected:
+    SessionStart() {
+        test::ensureCoreApplication();
+        for (const QString& name : {u"照片/a.JPG"_s, u"照片/b.JPG"_s, u"照片/e.txt"_s, u"锁/c.JPG"_s}) {
+            m_card.makeFolder(name.section(u'/', 0, 0));
+            m_card.touch(name);
+        }
+        m_card.touch(u"d.JPG"_s);
+        EXPECT_TRUE(QFile::setPermissions(m_card.filePath(u"锁"_s), {}));
+        m_before = QDir::currentPath();
+        EXPECT_TRUE(QDir::setCurrent(m_card.path()));
+        m_volumes.list = {{u"/"_s, {}}, {m_card.path(), u"card"_s}};
+    }
+    ~SessionStart() override { QDir::setCurrent(m_before); }
+
+    static void waitUntilAnswered(const Session& session) {
+        QElapsedTimer clock;
+        clock.start();
+        while (session.starting() && clock.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+
+    test::TempFolder m_card;
+    test::ListedVolumes m_volumes;
+    test::RecordingServices m_services;
+    QString m_before;
+};
+
+TEST_P(SessionStart, GoesToTheFolderOrStaysWhereItStarted) {
+    const GivenFolder& row = GetParam();
+    Session session(m_volumes, m_services);
+    QString shown;
+    QString drive;
+    QObject::connect(&session, &Session::folderShown, [&](const QString& folder) { shown = folder; });
+    QObject::connect(&session, &Session::driveShown, [&](const QString& root) { drive = root; });
+    // It stands in the working folder, the card, whose own file it lists once that folder answers.
+    EXPECT_EQ(session.folder(), m_card.path());
+    waitUntilAnswered(session);
+    ASSERT_FALSE(session.starting());
+    EXPECT_EQ(shown, m_card.path());
+    EXPECT_EQ(session.workingSet().names(), QStringList{u"d.JPG"_s});
+
+    const test::WithoutPermissionOverride asUser;
+    session.startIn(*parseCommandLine({u"filarion"_s, row.given}, u"3.00"_s).folder);
+    EXPECT_TRUE(session.starting());
+    if (row.patternChangedMeanwhile) {
+        session.setPattern(u"*.txt"_s);
+    }
+    waitUntilAnswered(session);
+    ASSERT_FALSE(session.starting());
+
+    const QString expected = row.opens ? m_card.filePath(u"照片"_s) : m_card.path();
+    EXPECT_EQ(session.folder(), expected);
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(session.workingSet().folder(), expected);
+    // The drive list is told only of a move.
+    EXPECT_EQ(drive, row.opens ? m_card.path() : QString());
+    // A folder not moved to leaves the file list on the folder still shown; one read under a pattern typed
+    // meanwhile is read again under it.
+    const QStringList files =
+        row.patternChangedMeanwhile ? QStringList{u"e.txt"_s} : QStringList{u"a.JPG"_s, u"b.JPG"_s};
+    EXPECT_EQ(session.workingSet().names(), row.opens ? files : QStringList{u"d.JPG"_s});
+    if (row.opens) {
+        EXPECT_TRUE(m_services.messages.isEmpty());
+        return;
+    }
+    const QString quoted = row.given.size() <= 120 ? row.given : row.given.left(59) + u'…' + row.given.right(60);
+    EXPECT_EQ(m_services.messages, QStringList{u"无法打开文件夹"_s + quoted + u"，从当前文件夹开始！"_s});
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SessionStart,
+                         testing::Values(GivenFolder{"Folder", u"照片"_s, true, false},
+                                         GivenFolder{"FileRelative", u"照片/a.JPG"_s, true, false},
+                                         GivenFolder{"PatternTypedMeanwhile", u"照片"_s, true, true},
+                                         GivenFolder{"Missing", u"不在"_s, false, false},
+                                         GivenFolder{"Unreadable", u"锁"_s, false, false},
+                                         // 5,000 bytes: the message quotes its beginning and its end.
+                                         GivenFolder{"VeryLong", u"长路径/"_s.repeated(500) + u"终"_s, false, false}),
+                         [](const testing::TestParamInfo<GivenFolder>& param) { return std::string(param.param.row); });
+
+} // namespace
+} // namespace filarion::ui_core
