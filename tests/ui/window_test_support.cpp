@@ -10,7 +10,10 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 namespace filarion::test {
@@ -114,6 +117,20 @@ QStringList listed(const QWidget& window) {
 
 void clickOn(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+QString checkedOption(const QWidget& frame) {
+    for (const QRadioButton* option : frame.findChildren<QRadioButton*>()) {
+        if (option->isChecked()) {
+            return option->objectName();
+        }
+    }
+    return {};
+}
+
+void clickTab(const QWidget& window, int tab) {
+    auto* bar = control<QTabWidget>(window, QStringLiteral("TabFunction"))->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(tab).center());
 }
 
 } // namespace filarion::test

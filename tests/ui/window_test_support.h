@@ -55,6 +55,11 @@ std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes);
 // either fails.
 std::unique_ptr<ui::frmMain> openWindowIn(const QString& folder);
 
+// The object name of the frame's checked option, or "" when none is checked.
+QString checkedOption(const QWidget& frame);
+// Clicks the tab strip's tab with that index.
+void clickTab(const QWidget& window, int tab);
+
 // Everything in the window is back to normal: enabled, the normal pointer, the bar at 0.
 void verifyIdle(const QWidget& window);
 
