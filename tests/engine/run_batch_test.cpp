@@ -1,6 +1,6 @@
-// The record beside other writers and in batches: the lock keeps a second run or undo out, lines that
-// cannot be cut off whole stay with their refusal after them, and a run whose done lines go out in batches
-// ends exactly as one that commits each line on its own.
+// The record beside other writers and in batches: the lock keeps a second run or undo out, even one started
+// at the same moment in another process, lines that cannot be cut off whole stay with their refusal after them,
+// and a run whose done lines go out in batches ends exactly as one that commits each line on its own.
 
 #include "engine/rename_run.h"
 #include "engine/run_log.h"
@@ -81,24 +81,91 @@ TEST(RunBatches, BatchedRunsEndExactlyAsRunsThatCommitEveryLineOnItsOwn) {
     }
 }
 
-// While another run or undo holds the log's lock, a run and an undo say so at once and touch nothing.
+// The log's lock lets one run or undo at a time into a folder. While another holds it, a run and an undo say so
+// at once and touch nothing: no file, no byte of the log, no question. Two runs started at once over the same
+// files (two windows, two processes): the one that finds the log locked is told just that and leaves no file and
+// no line, or they follow each other. Either way every renamed file has its done line, and no line names a
+// rename that did not happen.
 TEST(RunLock, ASecondRunOrUndoWhileTheLogIsLockedTouchesNothing) {
     const TempFolder folder;
     createFiles(folder, {u"a.txt"_s, u"b.txt"_s});
     const RunOutcome first = runRename(folder, insertRequest(u"x"_s, u"0"_s), {u"a.txt"_s});
-    const OtherWriter other(folder);
-    ASSERT_TRUE(other.lock());
-    const RunOutcome second = runRename(folder, insertRequest(u"y"_s, u"0"_s), {u"b.txt"_s});
-    EXPECT_EQ(second.messages, QStringList{kBusy});
-    EXPECT_EQ(second.log, first.log);
-    EXPECT_EQ(second.files, first.files);
-    EXPECT_TRUE(second.idle);
-    YesServices services;
-    engine::undoLastRun(folder.path(), services, fixedEnvironment());
-    EXPECT_EQ(services.messages, QStringList{kBusy});
-    EXPECT_TRUE(services.questions.isEmpty());
-    EXPECT_EQ(folder.read(kLog), first.log);
-    EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s, u"xa.txt"_s}));
+    {
+        const OtherWriter other(folder);
+        ASSERT_TRUE(other.lock());
+        const RunOutcome second = runRename(folder, insertRequest(u"y"_s, u"0"_s), {u"b.txt"_s});
+        EXPECT_EQ(second.messages, QStringList{kBusy});
+        EXPECT_EQ(second.log, first.log);
+        EXPECT_EQ(second.files, first.files);
+        EXPECT_TRUE(second.idle);
+        YesServices services;
+        engine::undoLastRun(folder.path(), services, fixedEnvironment());
+        EXPECT_EQ(services.messages, QStringList{kBusy});
+        EXPECT_TRUE(services.questions.isEmpty());
+        EXPECT_EQ(folder.read(kLog), first.log);
+        EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s, u"xa.txt"_s}));
+    }
+
+    constexpr int kNames = 400;
+    constexpr int kTrials = 12;
+    platform::GbkEncoder encoder;
+    const QByteArray header = encoder.encode(headerLine()) + "\r\n";
+    int busy = 0;
+    for (int trial = 0; trial < kTrials; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const TempFolder race;
+        QStringList names;
+        for (int k = 0; k < kNames; ++k) {
+            names << u"f_%1.dat"_s.arg(k, 4, 10, QChar(u'0'));
+        }
+        createFiles(race, names);
+        const char prefixes[2] = {'a', 'b'};
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        pid_t children[2];
+        for (int c = 0; c < 2; ++c) {
+            children[c] = ::fork();
+            ASSERT_GE(children[c], 0);
+            if (children[c] == 0) {
+                char go = 0;
+                (void)::read(ready[0], &go, 1);
+                engine::RenameRequest request = insertRequest(QString(QLatin1Char(prefixes[c])), u"0"_s);
+                request.Folder = race.path();
+                request.Files = names;
+                RecordingServices services;
+                engine::RenameFiles(request, services, fixedEnvironment());
+                // 0: it ran; 1: it found the log locked and was told just that; 2: anything else.
+                ::_exit(services.messages.isEmpty() ? 0 : services.messages == QStringList{kBusy} ? 1 : 2);
+            }
+        }
+        ASSERT_EQ(::write(ready[1], "gg", 2), 2);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        bool refused[2] = {false, false};
+        for (int c = 0; c < 2; ++c) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(children[c], &status, 0), children[c]);
+            ASSERT_TRUE(WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 1)) << status;
+            refused[c] = WEXITSTATUS(status) == 1;
+            busy += refused[c] ? 1 : 0;
+        }
+        const QByteArray log = race.read(kLog);
+        const QStringList entries = race.entries();
+        ASSERT_EQ(entries.size(), kNames + 1);
+        EXPECT_EQ(log.count(header), 2 - int(refused[0]) - int(refused[1])) << "a refused run wrote its header";
+        for (const QString& name : names) {
+            bool at[2];
+            for (int c = 0; c < 2; ++c) {
+                const QString renamed = QLatin1Char(prefixes[c]) + name;
+                at[c] = entries.contains(renamed);
+                EXPECT_FALSE(refused[c] && at[c]) << "a refused run renamed " << name.toStdString();
+                const QByteArray line = "\n" + encoder.encode(doneLine(name, renamed)) + "\r\n";
+                EXPECT_EQ(log.contains(line), at[c]) << name.toStdString() << " " << prefixes[c];
+            }
+            ASSERT_EQ(int(at[0]) + int(at[1]) + int(entries.contains(name)), 1) << name.toStdString();
+        }
+    }
+    std::printf("[ lock     ] two runs at once: %d of %d trials found the log locked\n", busy, kTrials);
 }
 
 // Another program holds the log open (and may write to it at any moment): a done line written ahead of a

@@ -8,7 +8,6 @@
 #include "reliability_support.h"
 #include "support/engine_run.h"
 #include "support/file_systems.h"
-#include "support/recording_services.h"
 
 #include <QFile>
 #include <QHash>
@@ -143,63 +142,6 @@ TEST(Crash, RenameRunKilledAtRandomLosesNoFileAndItsLogMatchesTheFolder) {
     std::printf("[ crash    ] %d files: %d kills survived, %d runs ended first, %lld renames, 0 renames without their "
                 "line, %d kills between a line and its rename, %d torn lines, %.1f s\n",
                 kFiles, kills, completed, static_cast<long long>(renamedInAll), linesAhead, tornLines, seconds);
-}
-
-// Two runs started at once in one folder (two windows), over the same files: the one that finds the log
-// locked says so and touches nothing, or they follow each other. Either way every renamed file has its
-// done line, and no line names a rename that did not happen.
-TEST(Crash, TwoRunsAtOnceNeverLeaveARenameWithoutItsLine) {
-    constexpr int kNames = 400;
-    platform::GbkEncoder encoder;
-    int busy = 0;
-    for (int trial = 0; trial < 12; ++trial) {
-        SCOPED_TRACE("trial " + std::to_string(trial));
-        const TempFolder folder;
-        const QByteArray root = QFile::encodeName(folder.path()) + '/';
-        QStringList names;
-        for (int k = 0; k < kNames; ++k) {
-            names << u"f_%1.dat"_s.arg(k, 4, 10, QChar(u'0'));
-            ASSERT_TRUE(createExclusive(root + QFile::encodeName(names.last()), "x"));
-        }
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        pid_t children[2];
-        for (int c = 0; c < 2; ++c) {
-            children[c] = startChild([&, c] {
-                char go = 0;
-                (void)::read(ready[0], &go, 1);
-                engine::RenameRequest request = insertRequest(c == 0 ? u"a"_s : u"b"_s, u"0"_s);
-                request.Folder = folder.path();
-                request.Files = names;
-                RecordingServices services;
-                engine::RenameFiles(request, services, fixedEnvironment());
-                return services.messages.contains(u"此文件夹中另有改名正在进行，请稍后再试！"_s) ? 1 : 0;
-            });
-        }
-        ASSERT_EQ(::write(ready[1], "gg", 2), 2);
-        ::close(ready[0]);
-        ::close(ready[1]);
-        for (const pid_t child : children) {
-            const int status = waitChild(child);
-            ASSERT_TRUE(status == 0 || status == 1) << status;
-            busy += status;
-        }
-        const QByteArray log = readBytes(root + "QuillmarkLog.txt").value_or(QByteArray());
-        const QList<QByteArray> entries = rawEntries(QFile::encodeName(folder.path()));
-        ASSERT_EQ(entries.size(), kNames + 1);
-        for (const QString& name : names) {
-            const QByteArray old = QFile::encodeName(name);
-            const bool atA = entries.contains("a" + old);
-            const bool atB = entries.contains("b" + old);
-            ASSERT_EQ(int(atA) + int(atB) + int(entries.contains(old)), 1) << name.toStdString();
-            for (const char* prefix : {"a", "b"}) {
-                const QByteArray line =
-                    "\n" + encoder.encode(doneLine(name, QString::fromLatin1(prefix) + name)) + "\r\n";
-                EXPECT_EQ(log.contains(line), prefix[0] == 'a' ? atA : atB) << name.toStdString() << " " << prefix;
-            }
-        }
-    }
-    std::printf("[ crash    ] two runs at once: %d of 12 trials found the log locked\n", busy);
 }
 
 // The list export of many names, killed at a random moment of its writing again and again. Afterwards the

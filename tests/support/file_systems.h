@@ -16,7 +16,7 @@ class TempFolder;
 // While it lives, the program's renames meet a file system that refuses RENAME_NOREPLACE (EINVAL) and, for
 // the files `linkRefused` names (every file when it is empty), hard links (EPERM), as FAT, exFAT and many
 // FUSE and network file systems do. Everything else goes to the real calls. It works by standing in for
-// renameat2 and linkat in the test program itself.
+// renameat2, renameat and linkat in the test program itself (without_no_replace.cpp).
 class WithoutNoReplace {
 public:
     explicit WithoutNoReplace(bool linksWork = false, std::function<bool(const char* name)> linkRefused = {});
