@@ -7,8 +7,8 @@
 #include "engine/texts.h"
 #include "platform/file_rename.h"
 #include "platform/folder_snapshot.h"
-#include "platform/gbk_read.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_append_file.h"
+#include "platform/reverse_line_reader.h"
 
 #include <QSet>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/gbk_read.h"
+#include "platform/reverse_line_reader.h"
 
 #include <algorithm>
 #include <cerrno>
