@@ -1,4 +1,4 @@
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 #include "ui/main_window.h"
 #include "ui/qt_translations.h"
 #include "ui_core/command_line.h"

@@ -1,7 +1,7 @@
 #include "gbk_line_properties.h"
 
 #include "fuzz_input.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 #include "text_reference.h"
 
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #include "engine/name_helpers.h"
 
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "engine/rename_run.h"
 #include "engine/texts.h"
 #include "platform/folder_snapshot.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_append_file.h"
 #include "platform/rename_probe.h"
 
 namespace filarion::engine {

@@ -8,7 +8,7 @@
 #include "engine/run_debris.h"
 #include "engine/texts.h"
 #include "platform/file_rename.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_append_file.h"
 
 namespace filarion::engine {
 

@@ -4,7 +4,7 @@
 #include "engine/run_values.h"
 #include "engine/texts.h"
 #include "platform/entry_pair.h"
-#include "platform/gbk_read.h"
+#include "platform/reverse_line_reader.h"
 
 namespace filarion::engine {
 

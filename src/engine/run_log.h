@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/run_effects.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_append_file.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -7,14 +7,12 @@
 #include "engine/texts.h"
 #include "platform/file_rename.h"
 #include "platform/folder_snapshot.h"
-#include "platform/gbk_read.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_append_file.h"
+#include "platform/reverse_line_reader.h"
 
 #include <QSet>
 #include <algorithm>
-#include <array>
-#include <cstring>
-#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace filarion::engine {
@@ -107,88 +105,58 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
     return notDone ? DoneReading::NotDone : DoneReading::NoFit;
 }
 
-// Hints the snapshot about the lines that the reader gives next (earlier in the log) while it reads the
-// current one, each line kDistance lines ahead of its reading: the name the file bears now as the snapshot
-// takes hints for a list walked in order, and the place in the table of the name it goes back to. Only names
-// of ASCII bytes are hinted, whose bytes in the log are their keys. The reading itself is untouched: a hint
-// that misses costs a little time and nothing else.
-class LookAhead {
+// The names the plan looks up, in the order it looks them up, read from the log ahead of the plan by a reader
+// of their own: of each done line of the last run, the name the file bears now and the name it goes back to,
+// where both are ASCII (their bytes in the log are the names' bytes). What they give only brings names into the
+// cache: a log changed between the two readings costs time and nothing else.
+class NamesAhead {
 public:
-    LookAhead(const platform::ReverseLineReader& log, platform::FolderSnapshot& snapshot)
-        : m_log(log), m_snapshot(snapshot) {
+    NamesAhead() {
         platform::GbkEncoder encoder;
         m_renamedTo = encoder.encode(QStringView(texts::kRenamedTo));
         m_done = encoder.encode(QStringView(texts::kLineDone));
+        m_header = encoder.encode(QStringView(texts::kLogHeaderEnd));
     }
 
-    // After each line the reader gave.
-    void step() {
-        if (!m_snapshot.takesHints()) {
-            return;
+    [[nodiscard]] std::error_code open(const platform::FolderHandle& folder, const QString& name) {
+        return m_log.open(folder, name);
+    }
+
+    bool next(QByteArrayView& name) {
+        if (!m_former.isEmpty()) {
+            name = std::exchange(m_former, {});
+            return true;
         }
-        const QByteArrayView ahead = m_log.ahead();
-        const char* first = ahead.data();
-        const char* current = first + ahead.size(); // where the current line starts
-        if (m_hinted > 0 && startAt(1) == current) {
-            --m_hinted; // the current line is the nearest one hinted
-        } else {
-            m_hinted = 0; // another window, or no line ahead: start again just before the current line
-            m_end = ahead.size() >= 2 ? current - 2 : nullptr;
+        while (!m_end && m_log.previous()) {
+            const QByteArrayView line = m_log.line();
+            m_end = line.endsWith(m_header);
+            const qsizetype split = line.indexOf(m_renamedTo);
+            if (m_end || m_log.isCut() || split <= 0 || !line.endsWith(m_done)) {
+                continue;
+            }
+            const QByteArrayView former = line.first(split);
+            const QByteArrayView current = line.sliced(split + m_renamedTo.size()).chopped(m_done.size());
+            if (isAscii(former) && isAscii(current)) {
+                m_former = former; // valid until the next line is read
+                name = current;
+                return true;
+            }
         }
-        // Only the bytes read before the current line are looked at.
-        if (m_end != nullptr && (m_end < first || m_end + 2 > current)) {
-            m_end = nullptr;
-        }
-        while (m_end != nullptr && m_hinted < kDistance) {
-            hintNext(first);
-        }
+        m_end = true;
+        return false;
     }
 
 private:
-    static constexpr int kDistance = platform::FolderSnapshot::kHintDistance;
-
     static bool isAscii(QByteArrayView bytes) {
         return !bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
     }
 
-    // Where the line hinted `distance` lines ahead of the current one starts among the bytes read.
-    const char*& startAt(int distance) {
-        return m_starts[std::size_t((m_pushed - 1 - std::uint64_t(m_hinted - distance)) % kDistance)];
-    }
-
-    // The line that ends at m_end (its CR LF there).
-    void hintNext(const char* first) {
-        const auto* lineFeed = static_cast<const char*>(::memrchr(first, '\n', std::size_t(m_end - first)));
-        if (lineFeed == nullptr) {
-            m_end = nullptr; // the line may start before the bytes read
-            return;
-        }
-        const QByteArrayView line(lineFeed + 1, m_end - lineFeed - 1);
-        m_end = lineFeed > first && lineFeed[-1] == '\r' ? lineFeed - 1 : nullptr;
-        std::string_view currentKey; // empty: the line keeps its distance but hints nothing
-        const qsizetype split = line.indexOf(m_renamedTo);
-        if (split > 0 && line.endsWith(m_done)) {
-            const QByteArrayView former = line.first(split);
-            const QByteArrayView current = line.sliced(split + m_renamedTo.size()).chopped(m_done.size());
-            if (isAscii(former) && isAscii(current)) {
-                currentKey = std::string_view(current.data(), std::size_t(current.size()));
-                m_snapshot.bringSlotIn(std::string_view(former.data(), std::size_t(former.size())));
-            }
-        }
-        m_snapshot.hintKey(currentKey);
-        ++m_pushed;
-        ++m_hinted;
-        startAt(m_hinted) = line.data();
-    }
-
-    const platform::ReverseLineReader& m_log;
-    platform::FolderSnapshot& m_snapshot;
+    platform::ReverseLineReader m_log;
     QByteArray m_renamedTo;
     QByteArray m_done;
-    const char* m_end = nullptr; // where the next line to hint ends (its CR), or nowhere
-    int m_hinted = 0;            // lines hinted ahead of the current one
-    std::uint64_t m_pushed = 0;  // lines hinted in all
-    std::array<const char*, kDistance> m_starts{};
+    QByteArray m_header;
+    QByteArrayView m_former; // the name the plan looks up after the one given last
+    bool m_end = false;      // the run's header or the log's start was reached
 };
 
 // The last run of the log: the lines after its last header, read from the last to the first, each
@@ -205,9 +173,7 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
     // where its run could not cut it off, and is no rename.
     QSet<QByteArray> refusals;
     const qsizetype doneEnding = platform::GbkEncoder().encode(QStringView(texts::kLineDone)).size();
-    LookAhead lookAhead(log, snapshot);
     while (log.previous()) {
-        lookAhead.step();
         const LogLineReader::Kind kind = reader.read(log.line(), log.isCut());
         if (kind == LogLineReader::Kind::Header) {
             return plan;
@@ -289,10 +255,14 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
                 return;
             }
         }
+        NamesAhead namesAhead; // outlives the snapshot that reads it
         platform::FolderSnapshot snapshot;
         if (error || snapshot.take(folder)) {
             services.showMessage(logMessage);
             return;
+        }
+        if (!namesAhead.open(folder, logName)) {
+            snapshot.expectLookUps([&namesAhead](QByteArrayView& name) { return namesAhead.next(name); });
         }
         plan = planUndo(reader, snapshot, environment.programName);
         if (reader.error()) {

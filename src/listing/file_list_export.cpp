@@ -6,7 +6,7 @@
 #include "listing/texts.h"
 #include "platform/disk_sync.h"
 #include "platform/folder_handle.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_save_file.h"
 #include "platform/rename_probe.h"
 
 #include <QStringView>

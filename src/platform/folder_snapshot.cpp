@@ -116,6 +116,45 @@ void FolderSnapshot::expectWalk(const QString& text, const QList<qsizetype>& sta
     m_walkStarts = starts;
     m_walkAt = 0;
     m_walkHinted = 0;
+    m_keyDelay = kHintDistance / 2;
+    m_hinted.fill(0);
+}
+
+void FolderSnapshot::expectLookUps(NamesAhead next) {
+    m_namesAhead = std::move(next);
+    m_pulledFirst = 0;
+    m_pulledCount = 0;
+    m_keyDelay = kLookUpsAhead / 2;
+    m_hinted.fill(0);
+}
+
+// The look-ups follow the names pulled in order, each found by its key's hash among them: a match passes the
+// names before it, which were not looked up (a line the reader passed over) or were already.
+void FolderSnapshot::followLookUp(std::size_t hash) const {
+    if (!m_namesAhead || !takesHints() || !pullNamesAhead()) {
+        return;
+    }
+    for (int i = 0; i < m_pulledCount; ++i) {
+        if (m_pulled[std::size_t((m_pulledFirst + i) % kLookUpsAhead)] == hash) {
+            m_pulledFirst = (m_pulledFirst + i + 1) % kLookUpsAhead;
+            m_pulledCount -= i + 1;
+            (void)pullNamesAhead();
+            return;
+        }
+    }
+}
+
+bool FolderSnapshot::pullNamesAhead() const {
+    QByteArrayView name;
+    while (m_pulledCount < kLookUpsAhead) {
+        if (!m_namesAhead(name)) {
+            m_namesAhead = {}; // all hinted: nothing more to follow
+            return false;
+        }
+        const std::string_view bytes(name.data(), std::size_t(name.size()));
+        m_pulled[std::size_t((m_pulledFirst + m_pulledCount++) % kLookUpsAhead)] = hintKey(bytes);
+    }
+    return true;
 }
 
 // The walk's place is where the call's name lies in the walk's text: names the walk passes over without a call
@@ -149,31 +188,39 @@ void FolderSnapshot::hint(QStringView name) {
     if (ascii) {
         std::transform(name.begin(), name.end(), bytes, [](QChar c) { return static_cast<char>(c.unicode()); });
     }
-    hintKey(std::string_view(bytes, ascii ? std::size_t(size) : 0));
+    (void)hintKey(std::string_view(bytes, ascii ? std::size_t(size) : 0));
 }
 
-void FolderSnapshot::hintKey(std::string_view key) {
+std::size_t FolderSnapshot::hintKey(std::string_view key) const {
     std::size_t hash = 0;
     if (!key.empty()) {
         hash = KeyTable::hashOf(key);
         m_entries.bringSlotIn(hash);
     }
-    std::size_t& nearer = m_hinted[m_hints++ % m_hinted.size()];
+    std::size_t& nearer = m_hinted[m_hints++ & (m_keyDelay - 1)];
     if (nearer != 0) {
         m_entries.bringKeyIn(nearer);
     }
     nearer = hash;
+    return hash;
 }
 
 bool FolderSnapshot::contains(QStringView name) const {
-    return m_rules.keyOf(name, m_key) && m_entries.find(viewOf(m_key)) != KeyTable::npos;
+    if (!m_rules.keyOf(name, m_key)) {
+        return false;
+    }
+    const std::size_t hash = KeyTable::hashOf(viewOf(m_key));
+    followLookUp(hash);
+    return m_entries.find(viewOf(m_key), hash) != KeyTable::npos;
 }
 
 bool FolderSnapshot::isFile(QStringView name) const {
     if (!m_rules.keyOf(name, m_key)) {
         return false;
     }
-    const std::size_t entry = m_entries.find(viewOf(m_key));
+    const std::size_t hash = KeyTable::hashOf(viewOf(m_key));
+    followLookUp(hash);
+    const std::size_t entry = m_entries.find(viewOf(m_key), hash);
     return entry != KeyTable::npos && m_entries.isFile(entry);
 }
 

@@ -6,11 +6,13 @@
 #include "platform/name_rules.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -44,33 +46,42 @@ public:
 
     // The names the calls will come for, in this order: one text and the starts of its names in it, then the
     // text's end (as engine::NameList holds them). A rename of a name that lies in that text brings the places in
-    // the table of the names up to kHintDistance further on into the cache, and the bytes of the entries found there
-    // half as far ahead, so that a walk of a million names at random places rarely waits for memory. Only on a
-    // folder that compares names exactly, for names of ASCII, whose bytes are their keys. Changes no answer.
+    // the table of the names up to 16 further on into the cache, and the bytes of the entries found there half as
+    // far ahead, so that a walk of a million names at random places rarely waits for memory. Only on a folder
+    // that compares names exactly, for names of ASCII, whose bytes are their keys. Changes no answer.
     void expectWalk(const QString& text, const QList<qsizetype>& starts);
+    // The names that the calls of contains and isFile will come for, for a reader that finds them out as it goes
+    // (the undo's reading of the log): each call of `next` gives the next name's bytes as the folder stores them,
+    // valid until the next call, and false once none come. The snapshot pulls them as far ahead as it looks, 32
+    // names, and brings them into the cache as for a walk; a look-up of a name among those pulled passes the ones
+    // before it, so that names never looked up, and look-ups of names never given, only cost their hint. Same
+    // conditions; changes no answer. `next` is called only from contains and isFile, until expectLookUps({}).
+    using NamesAhead = std::function<bool(QByteArrayView& name)>;
+    void expectLookUps(NamesAhead next);
     // Whether snapshots of the process look ahead (they do unless turned off): the bench turns it off to measure
     // what it saves.
     static void setHintsOn(bool on);
-
-    // The same hints for a reader that knows by itself which names it looks up next (the undo's reading of the
-    // log): each name kHintDistance look-ups ahead, given as its key's bytes (an empty key hints nothing but keeps
-    // the distance), and only where takesHints(). bringSlotIn: only the place in the table, for a name looked up
-    // beside the hinted one.
-    static constexpr int kHintDistance = 16;
-    bool takesHints() const;
-    void hintKey(std::string_view key);
-    void bringSlotIn(std::string_view key) const { m_entries.bringSlotIn(KeyTable::hashOf(key)); }
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_rules.nameCase(); }
 
 private:
+    static constexpr int kHintDistance = 16;                // a walk's names looked ahead
+    static constexpr int kLookUpsAhead = 2 * kHintDistance; // names pulled ahead of the look-ups
+
     bool lookupIgnoresCase() const;
+    bool takesHints() const;
     // Hints the names of the walk up to kHintDistance past the one that holds `name`, each once.
     void lookAheadOf(QStringView name);
-    // The name's place in the table comes into the cache at once, the bytes of the entry found there
-    // kHintDistance / 2 hints later.
+    // Passes the names pulled up to the looked-up key (of that hash), and pulls and hints more up to
+    // kLookUpsAhead.
+    void followLookUp(std::size_t hash) const;
+    // Pulls and hints names until kLookUpsAhead are pulled and not passed; false once none come.
+    bool pullNamesAhead() const;
     void hint(QStringView name);
+    // The key's place in the table comes into the cache at once, the bytes of the entry found there m_keyDelay
+    // hints later (a power of two); an empty key hints nothing but keeps the distance. The key's hash, 0 for none.
+    std::size_t hintKey(std::string_view key) const;
 
     KeyTable m_entries; // name key -> a file as the working set counts it
     NameRules m_rules;
@@ -79,10 +90,16 @@ private:
     QByteArray m_newKey;
     QString m_walkText; // shared with the walk's list, so that its names are found in it by where they lie
     QList<qsizetype> m_walkStarts;
-    qsizetype m_walkAt = 0;                                // the name of the walk the last call was for
-    qsizetype m_walkHinted = 0;                            // the names of the walk before this one are hinted
-    std::array<std::size_t, kHintDistance / 2> m_hinted{}; // the hashes of the last names hinted, 0 for none
-    std::size_t m_hints = 0;
+    qsizetype m_walkAt = 0;     // the name of the walk the last call was for
+    qsizetype m_walkHinted = 0; // the names of the walk before this one are hinted
+    // The look-ahead's own state: it changes no answer, so a look-up that only reads may move it.
+    mutable NamesAhead m_namesAhead;
+    mutable std::array<std::size_t, kLookUpsAhead> m_pulled{}; // the hashes of the names pulled, not yet passed
+    mutable int m_pulledFirst = 0;
+    mutable int m_pulledCount = 0;
+    mutable std::array<std::size_t, kLookUpsAhead / 2> m_hinted{}; // the hashes of the last names hinted, 0 for none
+    mutable std::size_t m_hints = 0;
+    mutable std::size_t m_keyDelay = kHintDistance / 2;
 };
 
 } // namespace filarion::platform

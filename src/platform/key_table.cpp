@@ -43,11 +43,10 @@ void KeyTable::reserveOne() {
     }
 }
 
-std::size_t KeyTable::find(std::string_view key) const {
+std::size_t KeyTable::find(std::string_view key, std::size_t hash) const {
     if (m_slots.empty() || key.size() > kLongestKey) {
         return npos;
     }
-    const std::size_t hash = hashOf(key);
     const Slot tag = tagOf(hash);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {

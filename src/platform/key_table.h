@@ -28,8 +28,9 @@ public:
     void index();
     // Room for one more key, so that the next insert moves no slot.
     void reserveOne();
-    // The key's slot, or npos.
-    std::size_t find(std::string_view key) const;
+    // The key's slot, or npos; `hash` is hashOf(key), where the caller has it already.
+    std::size_t find(std::string_view key) const { return find(key, hashOf(key)); }
+    std::size_t find(std::string_view key, std::size_t hash) const;
     // Adds the key unless it is there; false when it was. Where `replacing` names the slot of a key that is
     // erased next, the new key may take that key's bytes.
     bool insert(std::string_view key, bool file, std::size_t replacing = npos);

@@ -5,7 +5,7 @@
 #include "engine/rename_run.h"
 #include "engine/run_log.h"
 #include "engine/undo_run.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 #include "support/engine_run.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "engine/name_helpers.h"
 #include "engine/rename_request.h"
 #include "engine/texts.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 #include "properties/file_pattern_properties.h"
 #include "properties/gbk_line_properties.h"
 #include "properties/name_helpers_properties.h"

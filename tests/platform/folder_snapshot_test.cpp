@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -61,6 +62,38 @@ TEST(FolderSnapshot, ComparesNamesByTheRuleOfTheFolder) {
     FolderSnapshot told;
     ASSERT_FALSE(told.take(folder));
     EXPECT_EQ(told.nameCase(), NameCase::Exact);
+}
+
+// The names a reader will look up are pulled only as far ahead as the snapshot looks (32 past the last one
+// found among them), whichever of them are looked up, whatever else is looked up between; the answers are
+// those of a snapshot told nothing.
+TEST(FolderSnapshot, PullsTheNamesOfComingLookUpsAFixedDistanceAheadAndAnswersAsWithout) {
+    test::TempFolder dir;
+    constexpr int kNames = 100;
+    for (int i = 0; i < kNames; i += 2) {
+        dir.touch(u"f%1"_s.arg(i));
+    }
+    FolderHandle folder;
+    ASSERT_FALSE(folder.open(dir.path()));
+    FolderSnapshot told;
+    FolderSnapshot plain;
+    ASSERT_FALSE(told.take(folder));
+    ASSERT_FALSE(plain.take(folder));
+    QByteArray name;
+    int pulled = 0;
+    told.expectLookUps([&](QByteArrayView& next) {
+        name = "f" + QByteArray::number(pulled);
+        next = name;
+        return pulled++ < kNames;
+    });
+    for (int i = 0; i < kNames; i += 3) { // every third name, and one never given after each
+        const QString looked = u"f%1"_s.arg(i);
+        EXPECT_EQ(told.isFile(looked), plain.isFile(looked));
+        EXPECT_EQ(pulled, std::min(i + 1 + 32, kNames + 1)) << i;
+        EXPECT_EQ(told.contains(u"g%1"_s.arg(i)), plain.contains(u"g%1"_s.arg(i)));
+    }
+    told.expectLookUps({});
+    EXPECT_TRUE(told.isFile(u"f0"_s));
 }
 
 bool run(const QString& program, const QStringList& arguments) {

@@ -4,7 +4,7 @@
 #include "engine/rename_run.h"
 #include "engine/undo_run.h"
 #include "listing/file_list_export.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 #include "reliability_support.h"
 #include "support/engine_run.h"
 #include "support/file_systems.h"

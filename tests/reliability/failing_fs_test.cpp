@@ -5,7 +5,7 @@
 #include "engine/rename_preview.h"
 #include "engine/rename_run.h"
 #include "listing/file_list_export.h"
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 #include "reliability_support.h"
 #include "support/engine_run.h"
 #include "support/file_systems.h"

@@ -1,7 +1,7 @@
 // A real run and its undo watched under strace: every rename comes after an fdatasync of the log that
 // followed the write of its line, and the folder is fsynced after the last rename of each command.
 
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 #include "reliability_support.h"
 #include "support/temp_folder.h"
 

@@ -1,6 +1,6 @@
 #include "support/temp_folder.h"
 
-#include "platform/gbk_text.h"
+#include "platform/gbk_codec.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-// The batch side of GbkAppendFile: its lock, lines queued and written as one, their sync, and the cut that
-// takes the file's own last lines back.
+#include "platform/gbk_append_file.h"
 
-#include "platform/gbk_text.h"
+#include "platform/file_rename.h"
+#include "platform/file_writes.h"
 
 #include <cerrno>
 #include <csignal>
@@ -12,11 +12,85 @@
 
 namespace filarion::platform {
 
-namespace {
-
-std::error_code lastError() {
-    return {errno, std::generic_category()};
+bool GbkAppendFile::isAppendable(const FolderHandle& folder, const QString& name) {
+    const std::optional<QByteArray> bytes = encodeEntryName(name);
+    if (!folder.isOpen() || !bytes) {
+        return false;
+    }
+    const int fd = folder.descriptor();
+    struct stat st {};
+    const std::error_code error = checkRegularOrMissing(fd, bytes->constData(), st);
+    if (!error) {
+        return ::faccessat(fd, bytes->constData(), W_OK, AT_EACCESS) == 0;
+    }
+    return error == std::errc::no_such_file_or_directory && ::faccessat(fd, ".", W_OK, AT_EACCESS) == 0;
 }
+
+std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& name) {
+    m_fd.reset();
+    letWritesFailBeyondTheSizeLimit();
+    const std::optional<QByteArray> encoded = encodeEntryName(name);
+    if (!folder.isOpen() || !encoded) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    const QByteArray& bytes = *encoded;
+    struct stat st {};
+    if (const std::error_code error = checkRegularOrMissing(folder.descriptor(), bytes.constData(), st);
+        error && error != std::errc::no_such_file_or_directory) {
+        return error;
+    }
+    // Never waits: a FIFO put there since the check fails the open at once (ENXIO) or is refused below.
+    UniqueFd fd(::openat(folder.descriptor(), bytes.constData(),
+                         O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (!fd.isOpen()) {
+        return lastError();
+    }
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    m_fd = std::move(fd);
+    return {};
+}
+
+std::error_code GbkAppendFile::writeLine(QStringView line) {
+    if (!m_fd.isOpen()) {
+        return std::make_error_code(std::errc::bad_file_descriptor);
+    }
+    m_buffer.resize(0); // keeps the capacity for the next line
+    m_encoder.appendRecord(line, m_buffer);
+    qsizetype written = 0;
+    m_lastLineSize = 0;
+    const std::error_code error = writeAll(m_fd.get(), m_buffer.constData(), m_buffer.size(), written);
+    // A part of the line that went out is cut off again: the file keeps only whole lines.
+    const qsizetype end = m_buffer.size();
+    if (written > 0) {
+        noteWritten(written, &end, error ? 0 : 1);
+    }
+    if (!error) {
+        m_lastLineSize = written;
+    }
+    return error;
+}
+
+std::error_code GbkAppendFile::retractLastLine() {
+    if (!m_fd.isOpen() || m_lastLineSize == 0) {
+        return std::make_error_code(std::errc::invalid_argument);
+    }
+    const std::error_code error = retractLines(1);
+    if (!error) {
+        m_lastLineSize = 0;
+    }
+    return error;
+}
+
+std::error_code GbkAppendFile::close() {
+    return m_fd.close();
+}
+
+// The batch side: the lock, lines queued and written as one, their sync, and the cut that takes the file's
+// own last lines back.
+
+namespace {
 
 // The lines of a file that may not be cut are kept, and a later cut asks for at most this many.
 constexpr std::size_t kLinesKept = 1 << 16;

@@ -32,9 +32,6 @@ public:
     QByteArrayView line() const { return m_line; }
     // True when the current line is longer than kLongestLine and line() is its end only.
     bool isCut() const { return m_cut; }
-    // The bytes already read that come before the current line (the lines previous() gives next, the first
-    // of them perhaps only in part), ending with the current line's start; empty when there are none.
-    QByteArrayView ahead() const { return m_ahead; }
 
     std::error_code error() const { return m_error; }
 
@@ -53,7 +50,6 @@ private:
     qint64 m_windowStart = 0;
     QByteArray m_lineCopy; // a line that does not lie whole in the window
     QByteArrayView m_line;
-    QByteArrayView m_ahead;
     bool m_cut = false;
     std::error_code m_error;
 };

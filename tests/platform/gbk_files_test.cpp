@@ -1,4 +1,5 @@
-#include "platform/gbk_text.h"
+#include "platform/gbk_append_file.h"
+#include "platform/gbk_save_file.h"
 #include "support/temp_folder.h"
 
 #include <QFile>

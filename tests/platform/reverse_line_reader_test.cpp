@@ -2,7 +2,7 @@
 // hand edits leave: runs of zero bytes, holes, lines around the longest line, lines across the pieces it
 // reads, lone CR and LF bytes.
 
-#include "platform/gbk_read.h"
+#include "platform/reverse_line_reader.h"
 #include "support/temp_folder.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/gbk_read.h"
+#include "platform/reverse_line_reader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -126,7 +126,6 @@ qint64 ReverseLineReader::lastLineEndBefore(qint64 end) {
 
 bool ReverseLineReader::previous() {
     m_line = {};
-    m_ahead = {};
     m_cut = false;
     if (m_pos < 0 || m_error) {
         return false;
@@ -146,9 +145,6 @@ bool ReverseLineReader::previous() {
     if (from >= m_windowStart && end <= m_windowStart + m_window.size()) {
         m_line = QByteArrayView(m_window).sliced(static_cast<qsizetype>(from - m_windowStart),
                                                  static_cast<qsizetype>(end - from));
-        if (start >= m_windowStart) {
-            m_ahead = QByteArrayView(m_window).first(static_cast<qsizetype>(start - m_windowStart));
-        }
         return true;
     }
     m_lineCopy.resize(static_cast<qsizetype>(end - from));
