@@ -261,7 +261,9 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
             services.showMessage(logMessage);
             return;
         }
-        if (!namesAhead.open(folder, logName)) {
+        // Only on a local disk: elsewhere a second reading of the log would cross the network again, for
+        // look-ups that are made in memory anyway.
+        if (way == platform::RenameWay::Unprobed && !namesAhead.open(folder, logName)) {
             snapshot.expectLookUps([&namesAhead](QByteArrayView& name) { return namesAhead.next(name); });
         }
         plan = planUndo(reader, snapshot, environment.programName);
