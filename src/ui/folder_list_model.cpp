@@ -1,8 +1,6 @@
 #include "ui/folder_list_model.h"
 
 #include "engine/name_helpers.h"
-#include "ui_core/session.h"
-#include "ui_core/working_set.h"
 
 namespace filarion::ui {
 
@@ -22,24 +20,6 @@ QStringList ancestorsOf(const QString& folder) {
 }
 
 } // namespace
-
-std::optional<QStringList> FolderListModel::readSubfolders(const QString& folder) {
-    ui_core::FolderReading reading(folder, std::nullopt, true);
-    if (reading.error()) {
-        return std::nullopt;
-    }
-    return reading.takeSubfolders();
-}
-
-bool FolderListModel::setFolder(const QString& folder) {
-    const QString clean = ui_core::cleanFolder(folder);
-    std::optional<QStringList> subfolders = readSubfolders(clean);
-    if (!subfolders) {
-        return false;
-    }
-    show(clean, std::move(*subfolders));
-    return true;
-}
 
 void FolderListModel::show(const QString& folder, QStringList subfolders) {
     beginResetModel();

@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace filarion::ui {
 
@@ -18,12 +17,7 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
-    // The visible subfolders of a clean folder in list order, or nothing when it cannot be listed.
-    static std::optional<QStringList> readSubfolders(const QString& folder);
-
-    // Moves to an absolute folder and lists it. A folder that cannot be listed is not moved to: false.
-    bool setFolder(const QString& folder);
-    // Moves to a clean folder whose subfolders were read elsewhere.
+    // Moves to a clean folder whose subfolders were read elsewhere (the session).
     void show(const QString& folder, QStringList subfolders);
     const QString& folder() const { return m_folder; }
 

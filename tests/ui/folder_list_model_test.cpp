@@ -1,5 +1,9 @@
+#include "support/core_application.h"
+#include "support/listed_volumes.h"
+#include "support/recording_services.h"
 #include "support/temp_folder.h"
 #include "ui/folder_list_model.h"
+#include "ui_core/session.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -16,14 +20,34 @@ QStringList rows(const FolderListModel& model, int role = Qt::DisplayRole) {
     return texts;
 }
 
+// The model as the window fills it: from the moves of the session, which reads the folders.
+class Moves {
+public:
+    Moves() {
+        test::ensureCoreApplication();
+        QObject::connect(
+            &m_session, &ui_core::Session::folderShown,
+            [this](const QString& folder, const QStringList& subfolders) { model.show(folder, subfolders); });
+    }
+    bool setFolder(const QString& folder) { return m_session.moveTo(folder); }
+
+    FolderListModel model;
+
+private:
+    test::ListedVolumes m_volumes;
+    test::RecordingServices m_services;
+    ui_core::Session m_session{m_volumes, m_services};
+};
+
 TEST(FolderListModel, ListsAncestorsFromRootThenVisibleSubfoldersIgnoringCase) {
     test::TempFolder folder;
     for (const QString& name : {u"b"_s, u"A"_s, u"c"_s, u".hidden"_s, u"B2"_s}) {
         folder.makeFolder(name);
     }
     folder.touch(u"file.txt"_s);
-    FolderListModel model;
-    ASSERT_TRUE(model.setFolder(folder.path()));
+    Moves moves;
+    const FolderListModel& model = moves.model;
+    ASSERT_TRUE(moves.setFolder(folder.path()));
     EXPECT_EQ(model.folder(), folder.path());
 
     QStringList ancestors{u"/"_s};
@@ -43,8 +67,9 @@ TEST(FolderListModel, ListsAncestorsFromRootThenVisibleSubfoldersIgnoringCase) {
 }
 
 TEST(FolderListModel, RootHasItselfAsOnlyAncestor) {
-    FolderListModel model;
-    ASSERT_TRUE(model.setFolder(u"/"_s));
+    Moves moves;
+    const FolderListModel& model = moves.model;
+    ASSERT_TRUE(moves.setFolder(u"/"_s));
     EXPECT_EQ(model.currentRow(), 0);
     EXPECT_EQ(rows(model).first(), u"/"_s);
     EXPECT_EQ(model.pathAt(1).count(u'/'), 1);
@@ -52,10 +77,11 @@ TEST(FolderListModel, RootHasItselfAsOnlyAncestor) {
 
 TEST(FolderListModel, UnreadableFolderLeavesModelWhereItWas) {
     test::TempFolder folder;
-    FolderListModel model;
-    ASSERT_TRUE(model.setFolder(folder.path()));
+    Moves moves;
+    const FolderListModel& model = moves.model;
+    ASSERT_TRUE(moves.setFolder(folder.path()));
     const QStringList before = rows(model);
-    EXPECT_FALSE(model.setFolder(folder.filePath(u"missing"_s)));
+    EXPECT_FALSE(moves.setFolder(folder.filePath(u"missing"_s)));
     EXPECT_EQ(model.folder(), folder.path());
     EXPECT_EQ(rows(model), before);
 }
