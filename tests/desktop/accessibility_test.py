@@ -80,14 +80,17 @@ def start_display():
     return server, ":" + number
 
 
-def find_application(name, seconds):
+def wait_for(find, seconds):
+    """What find() gives once it gives something, or what it gives after `seconds`."""
     deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name == name:
-                return app
+    while not (found := find()) and time.monotonic() < deadline:
         time.sleep(0.2)
-    return None
+    return found
+
+
+def find_application(name, seconds):
+    return wait_for(lambda: next((app for app in pyatspi.Registry.getDesktop(0)
+                                  if app is not None and app.name == name), None), seconds)
 
 
 def walk(node, depth=0):
@@ -125,9 +128,7 @@ def focused(app):
 
 def what(node):
     """A control by what it is: a combo box by its description, anything else by its name."""
-    if node is None:
-        return None
-    return node.description if node.getRoleName() == "combo box" else node.name
+    return None if node is None else node.description if node.getRoleName() == "combo box" else node.name
 
 
 def xdotool(*args):
@@ -153,11 +154,7 @@ def check_preview_table(app, nodes, failures):
     fields["替换前"].queryEditableText().setTextContents("a")
     fields["替换后"].queryEditableText().setTextContents("b")
     xdotool("key", "alt+p")
-    deadline = time.monotonic() + 20
-    tables = []
-    while not tables and time.monotonic() < deadline:
-        time.sleep(0.3)
-        tables = [node for _, node in walk(app) if node.getRoleName() == "table"]
+    tables = wait_for(lambda: [node for _, node in walk(app) if node.getRoleName() == "table"], 20)
     names = [table.name for table in tables]
     print("preview tables:", names)
     if names != ["改名预览"]:
