@@ -10,6 +10,7 @@
 #include <string_view>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 namespace filarion::platform {
 namespace {
@@ -24,13 +25,15 @@ RenameOutcome renameOnce(const QString& folder, const QString& oldName, const QS
     return NoReplaceRenamer(handle).rename(oldName, newName);
 }
 
+// A case-only change is a real rename too.
 TEST(FileRename, RenamesWithinTheFolder) {
-    test::TempFolder dir;
-    dir.touch(u"a.txt"_s);
-    const RenameOutcome outcome = renameOnce(dir.path(), u"a.txt"_s, u"图片.txt"_s);
-    EXPECT_EQ(outcome.result, RenameResult::Renamed);
-    EXPECT_EQ(dir.entries(), QStringList{u"图片.txt"_s});
-    EXPECT_EQ(dir.read(u"图片.txt"_s), QByteArray("a.txt"));
+    for (const auto& [from, to] : {std::pair{u"a.txt"_s, u"图片.txt"_s}, std::pair{u"abc.txt"_s, u"ABC.txt"_s}}) {
+        test::TempFolder dir;
+        dir.touch(from);
+        EXPECT_EQ(renameOnce(dir.path(), from, to).result, RenameResult::Renamed);
+        EXPECT_EQ(dir.entries(), QStringList{to});
+        EXPECT_EQ(dir.read(to), from.toUtf8());
+    }
 }
 
 TEST(FileRename, ExistingFileOrFolderIsTargetExistsAndNothingChanges) {
@@ -79,88 +82,41 @@ TEST(FileRename, OtherFailuresCarryTheirError) {
 // the removal of the old name where that is refused; and a claimed name where hard links are refused too;
 // and on a NAS through sshfs, with and without the server's posix-rename and hard links. The renamer goes the
 // way the folder's probe found, as a run does.
-enum class Way {
-    NoReplace,
-    LinkUnlink,
-    Claim,
-    SshfsPosixRename,
-    SshfsNoPosixRename,
-    SshfsNoHardLinks,
-    SshfsOnlyPlainRename
+struct Way {
+    const char* name;
+    std::optional<bool> linksWork;       // set: no no-replace rename here, and hard links only where true
+    std::optional<test::SftpServer> nas; // set: the folder is on a NAS served so
+    RenameWay probed;
 };
 
 // One mount of each kind for the whole program, at its first use.
 const test::FuseSshfs& nas(test::SftpServer server) {
-    static const test::FuseSshfs posix(test::SftpServer::PosixRename);
-    static const test::FuseSshfs noPosix(test::SftpServer::NoPosixRename);
-    static const test::FuseSshfs noLinks(test::SftpServer::NoHardLinks);
-    static const test::FuseSshfs plain(test::SftpServer::NoPosixRenameNoHardLinks);
-    switch (server) {
-    case test::SftpServer::PosixRename:
-        return posix;
-    case test::SftpServer::NoPosixRename:
-        return noPosix;
-    case test::SftpServer::NoHardLinks:
-        return noLinks;
-    case test::SftpServer::NoPosixRenameNoHardLinks:
-        break;
+    static std::array<std::unique_ptr<test::FuseSshfs>, 4> mounts;
+    std::unique_ptr<test::FuseSshfs>& mount = mounts.at(static_cast<std::size_t>(server));
+    if (!mount) {
+        mount = std::make_unique<test::FuseSshfs>(server);
     }
-    return plain;
-}
-
-std::optional<test::SftpServer> serverOf(Way way) {
-    switch (way) {
-    case Way::SshfsPosixRename:
-        return test::SftpServer::PosixRename;
-    case Way::SshfsNoPosixRename:
-        return test::SftpServer::NoPosixRename;
-    case Way::SshfsNoHardLinks:
-        return test::SftpServer::NoHardLinks;
-    case Way::SshfsOnlyPlainRename:
-        return test::SftpServer::NoPosixRenameNoHardLinks;
-    default:
-        return std::nullopt;
-    }
+    return *mount;
 }
 
 class FileRenameWays : public ::testing::TestWithParam<Way> {
 protected:
     void SetUp() override {
-        if (const std::optional<test::SftpServer> server = serverOf(GetParam()); server && !nas(*server).mounted()) {
+        if (const std::optional<test::SftpServer> server = GetParam().nas; !server) {
+            m_dir = std::make_unique<test::TempFolder>();
+        } else if (nas(*server).mounted()) {
+            m_dir = std::make_unique<test::TempFolder>(nas(*server).path());
+        } else {
             FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: " << nas(*server).reason());
         }
     }
-    std::unique_ptr<test::TempFolder> folder() const {
-        const std::optional<test::SftpServer> server = serverOf(GetParam());
-        return server ? std::make_unique<test::TempFolder>(nas(*server).path()) : std::make_unique<test::TempFolder>();
-    }
     std::unique_ptr<test::WithoutNoReplace> m_forced =
-        GetParam() == Way::LinkUnlink || GetParam() == Way::Claim
-            ? std::make_unique<test::WithoutNoReplace>(GetParam() == Way::LinkUnlink)
-            : nullptr;
+        GetParam().linksWork ? std::make_unique<test::WithoutNoReplace>(*GetParam().linksWork) : nullptr;
+    std::unique_ptr<test::TempFolder> m_dir;
 };
 
-std::string labelOf(Way way) {
-    constexpr std::array<const char*, 7> kLabels = {"NoReplace",           "LinkUnlink",         "Claim",
-                                                    "SshfsPosixRename",    "SshfsNoPosixRename", "SshfsNoHardLinks",
-                                                    "SshfsOnlyPlainRename"};
-    return kLabels.at(static_cast<std::size_t>(way));
-}
-
-RenameWay expectedWay(Way way) {
-    switch (way) {
-    case Way::NoReplace:
-        return RenameWay::NoReplace;
-    case Way::SshfsOnlyPlainRename:
-        return RenameWay::PlainRefuses;
-    default:
-        return RenameWay::LinkOrClaim;
-    }
-}
-
 TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehind) {
-    const std::unique_ptr<test::TempFolder> scratch = this->folder();
-    const test::TempFolder& dir = *scratch;
+    const test::TempFolder& dir = *m_dir;
     dir.touch(u"a"_s);
     dir.touch(u"b"_s);
     dir.makeFolder(u"folder"_s);
@@ -168,7 +124,7 @@ TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehin
     FolderHandle handle;
     ASSERT_FALSE(handle.open(dir.path()));
     const RenameWay way = probeRenameWay(handle);
-    EXPECT_EQ(way, expectedWay(GetParam()));
+    EXPECT_EQ(way, GetParam().probed);
     NoReplaceRenamer folder(handle, way);
     EXPECT_EQ(folder.rename(u"a"_s, u"c"_s).result, RenameResult::Renamed);
     EXPECT_EQ(folder.rename(u"b"_s, u"c"_s).result, RenameResult::TargetExists);
@@ -184,8 +140,7 @@ TEST_P(FileRenameWays, HeldFolderRenamesABatchNeverReplacesAndLeavesNoClaimBehin
 // A name that would not come back from the disk as it was computed is refused before the disk is touched:
 // half of a surrogate pair (the file would get U+FFFD in its place) or a NUL (the name would be cut there).
 TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
-    const std::unique_ptr<test::TempFolder> scratch = this->folder();
-    const test::TempFolder& dir = *scratch;
+    const test::TempFolder& dir = *m_dir;
     dir.touch(u"\U0001F600.txt"_s);
     FolderHandle handle;
     ASSERT_FALSE(handle.open(dir.path()));
@@ -200,10 +155,17 @@ TEST_P(FileRenameWays, NameTheDiskCannotHoldExactlyIsRefusedAndNothingChanges) {
     EXPECT_EQ(dir.entries(), QStringList{emoji + u".txt"_s});
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, FileRenameWays,
-                         ::testing::Values(Way::NoReplace, Way::LinkUnlink, Way::Claim, Way::SshfsPosixRename,
-                                           Way::SshfsNoPosixRename, Way::SshfsNoHardLinks, Way::SshfsOnlyPlainRename),
-                         [](const ::testing::TestParamInfo<Way>& way) { return labelOf(way.param); });
+using test::SftpServer;
+INSTANTIATE_TEST_SUITE_P(
+    Ways, FileRenameWays,
+    ::testing::Values(Way{"NoReplace", {}, {}, RenameWay::NoReplace},
+                      Way{"LinkUnlink", true, {}, RenameWay::LinkOrClaim},
+                      Way{"Claim", false, {}, RenameWay::LinkOrClaim},
+                      Way{"SshfsPosixRename", {}, SftpServer::PosixRename, RenameWay::LinkOrClaim},
+                      Way{"SshfsNoPosixRename", {}, SftpServer::NoPosixRename, RenameWay::LinkOrClaim},
+                      Way{"SshfsNoHardLinks", {}, SftpServer::NoHardLinks, RenameWay::LinkOrClaim},
+                      Way{"SshfsOnlyPlainRename", {}, SftpServer::NoPosixRenameNoHardLinks, RenameWay::PlainRefuses}),
+    [](const ::testing::TestParamInfo<Way>& way) { return std::string(way.param.name); });
 
 // A file system whose hard link fails with an error that does not say "no hard links" (rclone's EIO), where
 // a plain rename replaces: no way is safe there, and the probe leaves nothing behind.
@@ -235,8 +197,7 @@ TEST(FileRename, FailedRenameOverTheClaimRemovesOnlyTheProgramsOwnClaim) {
                 errno = EIO;
                 return -1;
             }
-            const std::string aside = std::string(to) + ".aside";
-            (void)::syscall(SYS_renameat2, folder, to, folder, aside.c_str(), 0);
+            (void)::syscall(SYS_renameat2, folder, to, folder, (std::string(to) + ".aside").c_str(), 0);
             dir.write(QString::fromUtf8(to), "rival");
             errno = EPERM;
             return -1;
@@ -246,12 +207,9 @@ TEST(FileRename, FailedRenameOverTheClaimRemovesOnlyTheProgramsOwnClaim) {
         const RenameOutcome outcome = NoReplaceRenamer(handle).rename(u"photo.jpg"_s, u"new.jpg"_s);
         EXPECT_EQ(outcome.result, RenameResult::Failed);
         EXPECT_EQ(dir.read(u"photo.jpg"_s), QByteArray("photo"));
-        if (rivalTakesTheName) {
-            EXPECT_EQ(dir.read(u"new.jpg"_s), QByteArray("rival"));
-            EXPECT_EQ(dir.entries(), (QStringList{u"new.jpg"_s, u"new.jpg.aside"_s, u"photo.jpg"_s}));
-        } else {
-            EXPECT_EQ(dir.entries(), QStringList{u"photo.jpg"_s});
-        }
+        EXPECT_EQ(dir.entries(), (rivalTakesTheName ? QStringList{u"new.jpg"_s, u"new.jpg.aside"_s, u"photo.jpg"_s}
+                                                    : QStringList{u"photo.jpg"_s}));
+        EXPECT_EQ(dir.read(u"new.jpg"_s), rivalTakesTheName ? QByteArray("rival") : QByteArray());
     }
 }
 
@@ -271,13 +229,6 @@ TEST(FileRename, OneFileRefusingAHardLinkDoesNotChangeTheWayOfTheOthers) {
     }
     EXPECT_EQ(forced.linkCalls(), 3);
     EXPECT_EQ(dir.entries(), (QStringList{u"a2"_s, u"b2"_s, u"c2"_s}));
-}
-
-TEST(FileRename, CaseOnlyChangeIsARealRename) {
-    test::TempFolder dir;
-    dir.touch(u"abc.txt"_s);
-    EXPECT_EQ(renameOnce(dir.path(), u"abc.txt"_s, u"ABC.txt"_s).result, RenameResult::Renamed);
-    EXPECT_EQ(dir.entries(), QStringList{u"ABC.txt"_s});
 }
 
 } // namespace

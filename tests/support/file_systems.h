@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QString>
+#include <csignal>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -47,7 +49,7 @@ public:
 
 protected:
     FuseMount() = default;
-    ~FuseMount() = default;
+    ~FuseMount();
 
     QString m_work;
     QString m_mountPoint;
@@ -97,8 +99,6 @@ public:
     const QString& serverPath() const { return m_served; }
 
 private:
-    bool start(SftpServer server);
-
     QString m_served;
     std::unique_ptr<QProcess> m_sshd;
 };
@@ -113,9 +113,9 @@ public:
     HungMount& operator=(const HungMount&) = delete;
 
     // A process blocked on the mount cannot even be killed until the daemon answers again.
-    void resume() const;
+    void resume() const { ::kill(m_daemon, SIGCONT); }
     bool mounted() const;
-    QString mountPoint() const;
+    QString mountPoint() const { return QFile::decodeName(m_mountPoint); }
     // The folder the mount shows, reached without the mount.
     QString sourcePath() const;
 

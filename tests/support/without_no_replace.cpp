@@ -12,11 +12,13 @@ namespace {
 // What the stand-ins below do while a WithoutNoReplace lives.
 struct Forced {
     std::atomic<bool> active{false};
-    bool linksWork = false;
-    std::function<bool(const char*)> linkRefused;
     std::atomic<int> linkCalls{0};
-    int linkError = 0;
-    std::function<int(int, const char*, const char*)> plainRename;
+    struct {
+        bool linksWork = false;
+        std::function<bool(const char*)> linkRefused;
+        int linkError = 0;
+        std::function<int(int, const char*, const char*)> plainRename;
+    } options;
 };
 
 Forced& forced() {
@@ -27,25 +29,22 @@ Forced& forced() {
 } // namespace
 
 WithoutNoReplace::WithoutNoReplace(bool linksWork, std::function<bool(const char*)> linkRefused) {
-    forced().linksWork = linksWork;
-    forced().linkRefused = std::move(linkRefused);
+    forced().options = {linksWork, std::move(linkRefused), 0, {}};
     forced().linkCalls = 0;
     forced().active = true;
 }
 
 WithoutNoReplace::~WithoutNoReplace() {
     forced().active = false;
-    forced().linkRefused = {};
-    forced().linkError = 0;
-    forced().plainRename = {};
+    forced().options = {};
 }
 
 void WithoutNoReplace::failLinksWith(int error) {
-    forced().linkError = error;
+    forced().options.linkError = error;
 }
 
 void WithoutNoReplace::replacePlainRename(std::function<int(int, const char*, const char*)> rename) {
-    forced().plainRename = std::move(rename);
+    forced().options.plainRename = std::move(rename);
 }
 
 int WithoutNoReplace::linkCalls() const {
@@ -54,7 +53,7 @@ int WithoutNoReplace::linkCalls() const {
 
 } // namespace filarion::test
 
-// The test program's own renameat2 and linkat: the program's calls reach these before the C library's.
+// The test program's own renameat2, linkat and renameat: the program's calls reach these before the C library's.
 extern "C" int renameat2(int oldFolder, const char* oldName, int newFolder, const char* newName, unsigned flags) {
     if (filarion::test::forced().active && (flags & RENAME_NOREPLACE) != 0) {
         errno = EINVAL;
@@ -67,12 +66,9 @@ extern "C" int linkat(int oldFolder, const char* oldName, int newFolder, const c
     auto& state = filarion::test::forced();
     if (state.active) {
         ++state.linkCalls;
-        if (state.linkError != 0) {
-            errno = state.linkError;
-            return -1;
-        }
-        if (!state.linksWork || (state.linkRefused && state.linkRefused(oldName))) {
-            errno = EPERM;
+        const auto& with = state.options;
+        if (with.linkError != 0 || !with.linksWork || (with.linkRefused && with.linkRefused(oldName))) {
+            errno = with.linkError != 0 ? with.linkError : EPERM;
             return -1;
         }
     }
@@ -81,8 +77,8 @@ extern "C" int linkat(int oldFolder, const char* oldName, int newFolder, const c
 
 extern "C" int renameat(int oldFolder, const char* oldName, int newFolder, const char* newName) {
     auto& state = filarion::test::forced();
-    if (state.active && state.plainRename && oldFolder == newFolder) {
-        return state.plainRename(oldFolder, oldName, newName);
+    if (state.active && state.options.plainRename && oldFolder == newFolder) {
+        return state.options.plainRename(oldFolder, oldName, newName);
     }
-    return static_cast<int>(::syscall(SYS_renameat2, oldFolder, oldName, newFolder, newName, 0));
+    return renameat2(oldFolder, oldName, newFolder, newName, 0);
 }
