@@ -3,14 +3,13 @@
 
 #include "engine/rename_run.h"
 #include "engine/undo_run.h"
-#include "platform/gbk_codec.h"
 #include "reliability_support.h"
 #include "support/engine_run.h"
 #include "support/file_systems.h"
 
 #include <QFile>
 #include <QProcess>
-#include <fcntl.h>
+#include <QScopeGuard>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -35,15 +34,10 @@ TEST(FailingFileSystemNas, DiskFullOnTheServerLeavesNoRenameWithoutItsLine) {
     if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=16k"_s, u"tmpfs"_s, disk.path()}) != 0) {
         FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: a small tmpfs cannot be mounted");
     }
-    struct Unmount {
-        QString path;
-        ~Unmount() { QProcess::execute(u"umount"_s, {u"-l"_s, path}); }
-    } unmount{disk.path()};
+    const auto unmount = qScopeGuard([&] { QProcess::execute(u"umount"_s, {u"-l"_s, disk.path()}); });
     QStringList files;
-    QStringList newNames;
     for (int k = 0; k < 300; ++k) {
         files << u"photo_with_a_rather_long_name_%1.jpg"_s.arg(k, 3, 10, QChar(u'0'));
-        newNames << u"nas_"_s + files.last();
         ASSERT_TRUE(createExclusive(diskPath + '/' + QFile::encodeName(files.last()), {}));
     }
     const FuseSshfs nas(SftpServer::PosixRename, disk.path());
@@ -58,13 +52,12 @@ TEST(FailingFileSystemNas, DiskFullOnTheServerLeavesNoRenameWithoutItsLine) {
     EXPECT_EQ(services.messages, QStringList{logNotWritableMessage()});
 
     const QByteArray log = readBytes(diskPath + "/QuillmarkLog.txt").value_or(QByteArray());
-    platform::GbkEncoder encoder;
     int renamed = 0;
-    for (int k = 0; k < files.size(); ++k) {
-        if (QFile::exists(disk.filePath(newNames[k]))) {
+    for (const QString& name : files) {
+        if (QFile::exists(disk.filePath(u"nas_"_s + name))) {
             ++renamed;
-            EXPECT_TRUE(log.contains(encoder.encode(doneLine(files[k], newNames[k])) + "\r\n"))
-                << newNames[k].toStdString() << " renamed without its line; the log ends "
+            EXPECT_TRUE(log.contains(gbkLines({doneLine(name, u"nas_"_s + name)})))
+                << name.toStdString() << " renamed without its line; the log ends "
                 << log.right(200).toPercentEncoding().toStdString() << " of " << log.size();
         }
     }
@@ -74,7 +67,7 @@ TEST(FailingFileSystemNas, DiskFullOnTheServerLeavesNoRenameWithoutItsLine) {
 
 // What a kill between the two steps of a rename leaves, and what the next run or undo in the folder makes
 // of it: only the pair the log's last run names, only where both names hold the one photo or the new name
-// holds the program's marked claim.
+// holds the program's marked claim (empty, without permission bits).
 enum class Debris { HardLinkPair, CopyUnderNewName, MarkedClaim, UnmarkedEmptyFile, PairOfAnEndedRun };
 
 struct DebrisRow {
@@ -100,34 +93,15 @@ void PrintTo(const DebrisRow& row, std::ostream* out) {
 // in the line that renames the one to the other.
 void leaveDebris(const TempFolder& folder, Debris debris) {
     folder.write(u"old.JPG"_s, "photo");
-    const QByteArray oldPath = QFile::encodeName(folder.filePath(u"old.JPG"_s));
     const QByteArray newPath = QFile::encodeName(folder.filePath(u"new.JPG"_s));
-    switch (debris) {
-    case Debris::HardLinkPair:
-    case Debris::PairOfAnEndedRun:
-        ASSERT_EQ(::link(oldPath.constData(), newPath.constData()), 0);
-        break;
-    case Debris::CopyUnderNewName:
-        folder.write(u"new.JPG"_s, "photo");
-        break;
-    case Debris::MarkedClaim:
-    case Debris::UnmarkedEmptyFile: {
-        const bool marked = debris == Debris::MarkedClaim;
-        const int fd = ::open(newPath.constData(), O_WRONLY | O_CREAT | O_EXCL, marked ? 0 : 0644);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-        if (!marked) {
-            ASSERT_EQ(::chmod(newPath.constData(), 0644), 0);
-        }
-        break;
+    if (debris == Debris::HardLinkPair || debris == Debris::PairOfAnEndedRun) {
+        ASSERT_EQ(::link(QFile::encodeName(folder.filePath(u"old.JPG"_s)).constData(), newPath.constData()), 0);
+    } else {
+        folder.write(u"new.JPG"_s, debris == Debris::CopyUnderNewName ? "photo" : "");
+        ASSERT_EQ(::chmod(newPath.constData(), debris == Debris::MarkedClaim ? 0 : 0644), 0);
     }
-    }
-    QStringList lines{doneLine(u"old.JPG"_s, u"new.JPG"_s)};
-    QByteArray log = expectedLog(lines);
-    if (debris == Debris::PairOfAnEndedRun) {
-        log += expectedLog({});
-    }
-    folder.write(kLog, log);
+    const QByteArray ended = debris == Debris::PairOfAnEndedRun ? expectedLog({}) : QByteArray();
+    folder.write(kLog, expectedLog({doneLine(u"old.JPG"_s, u"new.JPG"_s)}) + ended);
 }
 
 class RunDebris : public ::testing::TestWithParam<std::tuple<DebrisRow, bool>> {};
@@ -136,29 +110,23 @@ TEST_P(RunDebris, NextRunOrUndoClearsOnlyTheKilledRenamesOwnDebris) {
     const DebrisRow& row = std::get<0>(GetParam());
     const bool byUndo = std::get<1>(GetParam());
     const TempFolder folder;
-    leaveDebris(folder, row.debris);
-    if (HasFatalFailure()) {
-        return;
-    }
+    ASSERT_NO_FATAL_FAILURE(leaveDebris(folder, row.debris));
     RecordingServices services;
-    if (byUndo) {
-        if (row.removesOldName) {
-            // Completed, the rename is one the undo can take back.
+    if (!byUndo) {
+        runRename(folder, replaceRequest(u"zzz"_s, u"yyy"_s), {u"other.JPG"_s});
+    } else {
+        if (row.removesOldName) { // completed, the rename is one the undo can take back
             services.expectQuestion(u"将把上次改名的 1 个文件改回原名，是否继续？"_s, true);
         }
         engine::undoLastRun(folder.path(), services, fixedEnvironment());
-    } else {
-        engine::RenameRequest request = replaceRequest(u"zzz"_s, u"yyy"_s);
-        request.Folder = folder.path();
-        request.Files = {u"other.JPG"_s};
-        engine::RenameFiles(request, services, fixedEnvironment());
     }
+    const bool undone = byUndo && row.removesOldName; // completed, then taken back
     QStringList expected{kLog};
-    if (byUndo && row.removesOldName) {
-        expected << u"old.JPG"_s; // completed, then taken back
-    } else {
-        expected << (row.removesOldName ? QStringList() : QStringList{u"old.JPG"_s})
-                 << (row.removesNewName ? QStringList() : QStringList{u"new.JPG"_s});
+    if (undone || !row.removesOldName) {
+        expected << u"old.JPG"_s;
+    }
+    if (!undone && !row.removesNewName) {
+        expected << u"new.JPG"_s;
     }
     EXPECT_EQ(folder.entries(), sortedNames(expected));
     EXPECT_EQ(folder.read(row.removesOldName && !byUndo ? u"new.JPG"_s : u"old.JPG"_s), QByteArray("photo"));

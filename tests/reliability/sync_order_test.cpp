@@ -32,16 +32,11 @@ QByteArray quoted(const QByteArray& call, qsizetype& at) {
 
 long long resultOf(const QByteArray& call) {
     const qsizetype equals = call.lastIndexOf(" = ");
-    return equals < 0 ? -1 : call.mid(equals + 3).split(' ').front().toLongLong();
+    return equals < 0 ? -1 : std::atoll(call.constData() + equals + 3);
 }
 
 int firstArgument(const QByteArray& call) {
-    qsizetype at = call.indexOf('(') + 1;
-    int value = 0;
-    for (; at < call.size() && call[at] >= '0' && call[at] <= '9'; ++at) {
-        value = value * 10 + (call[at] - '0');
-    }
-    return value;
+    return std::atoi(call.constData() + call.indexOf('(') + 1);
 }
 
 struct Watch {
@@ -80,9 +75,7 @@ void checkCalls(const QList<QByteArray>& calls, Watch& watch) {
             const QByteArray data = quoted(call, at);
             if (data.contains(" Quill Mark Log:")) {
                 ++watch.headers;
-                ASSERT_TRUE(lastRename < 0 || lastFolderSync > lastRename) << "a command began before the last one's "
-                                                                              "folder sync: call "
-                                                                           << i;
+                ASSERT_TRUE(lastRename < 0 || lastFolderSync > lastRename) << "a header before a folder sync: " << i;
             }
             for (const QByteArray& line : data.split('\n')) {
                 lineWrittenAt.insert(line + '\n', i);
@@ -128,12 +121,10 @@ TEST(SyncOrder, EveryRenameFollowsTheSyncOfItsLineAndEachCommandEndsWithTheFolde
         trace + "' '" + SYNC_ORDER_CHILD + "' '" + QFile::encodeName(folder.path()) + "'";
     const int status = std::system(command.constData());
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "strace or the run failed: " << status;
-    const std::optional<QByteArray> calls = readBytes(trace);
-    ASSERT_TRUE(calls.has_value());
-    ASSERT_TRUE(QFile::remove(folder.filePath(u"trace.txt"_s)));
-
+    const QByteArray calls = folder.read(u"trace.txt"_s);
+    ASSERT_FALSE(calls.isEmpty());
     Watch watch;
-    ASSERT_NO_FATAL_FAILURE(checkCalls(calls->split('\n'), watch));
+    ASSERT_NO_FATAL_FAILURE(checkCalls(calls.split('\n'), watch));
     // Both commands ran whole: each file went and came back, the taken names were tried and refused.
     EXPECT_EQ(watch.headers, 2);
     EXPECT_EQ(watch.renames, (kNames + taken) + kNames);
