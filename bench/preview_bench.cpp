@@ -79,15 +79,11 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
     const std::string resultFile = pool.base() + "/preview-job.txt";
     std::vector<Sample> floor;
     std::vector<Sample> shown;
-    std::vector<Sample> shownWithoutHints;
     long peakKb = 0;
     std::string note;
-    const auto runJob = [&](const ScratchFolder& folder, bool hints, std::vector<Sample>& samples) {
+    const auto runJob = [&](const ScratchFolder& folder, std::vector<Sample>& samples) {
         ::unlink(resultFile.c_str());
-        std::vector<std::string> argv{self, "--preview-job", resultFile};
-        if (!hints) {
-            argv.emplace_back("--no-hints");
-        }
+        const std::vector<std::string> argv{self, "--preview-job", resultFile};
         const ChildRun run = runChild(argv, folder.path());
         std::ifstream result(resultFile);
         Sample sample;
@@ -95,19 +91,19 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
         long kilobytes = 0;
         if (run.exitCode == 0 && result >> sample.seconds >> sample.cpuSeconds >> rows >> kilobytes) {
             samples.push_back(sample);
-            peakKb = hints ? std::max(peakKb, kilobytes) : peakKb;
+            peakKb = std::max(peakKb, kilobytes);
         }
         if (note.empty() && (run.exitCode != 0 || rows != n)) {
             note = "NOT DONE: exit code " + std::to_string(run.exitCode) + ", the dialog showed " +
                    std::to_string(rows) + " of " + std::to_string(n) + " rows";
         }
     };
-    // The floor, the preview with the snapshot's cache hints and the preview without them take turns on the same
-    // folder (the preview renames nothing), each round starting with the next one.
+    // The floor and the preview take turns on the same folder (the preview renames nothing), each round
+    // starting with the other one.
     for (int round = 0; round < runs; ++round) {
         const ScratchFolder folder(pool, NameShape::Tagged, n);
-        for (int k = 0; k < 3; ++k) {
-            switch ((k + round) % 3) {
+        for (int k = 0; k < 2; ++k) {
+            switch ((k + round) % 2) {
             case 0: {
                 ui_core::WorkingSet alone;
                 alone.setFolder(QFile::decodeName(QByteArray::fromStdString(folder.path())));
@@ -117,11 +113,8 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
                 floor.push_back(watch.elapsed());
                 break;
             }
-            case 1:
-                runJob(folder, true, shown);
-                break;
             default:
-                runJob(folder, false, shownWithoutHints);
+                runJob(folder, shown);
                 break;
             }
         }
@@ -130,16 +123,13 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
     report.add(kPreviewFloor, n, floor, {});
     report.add(kPreviewDialog, n, shown, kPreviewFloor, note);
     report.addMemory(kPreviewDialog, n, peakKb);
-    report.add(kPreviewNoHints, n, shownWithoutHints, kPreviewFloor, note);
-    report.compare(kPreviewDialog + " / " + kPreviewNoHints, kPreviewDialog, kPreviewNoHints, n);
 }
 
 int runPreviewJob(int argc, char* argv[]) {
-    if (argc != 3 && (argc != 4 || std::strcmp(argv[3], "--no-hints") != 0)) {
-        std::fputs("usage: filarion_bench --preview-job RESULTFILE [--no-hints]\n", stderr);
+    if (argc != 3) {
+        std::fputs("usage: filarion_bench --preview-job RESULTFILE\n", stderr);
         return 2;
     }
-    platform::FolderSnapshot::setHintsOn(argc == 3);
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

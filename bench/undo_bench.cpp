@@ -63,19 +63,14 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
     const std::string resultFile = pool.base() + "/undo-job.txt";
     std::vector<Sample> floor;
     std::vector<Sample> plan;
-    std::vector<Sample> planWithoutHints;
     long peakKb = 0;
-    long peakWithoutHintsKb = 0;
     std::vector<Sample> longLog;
     long longLogPeakKb = 0;
     std::string note;
     // The undo child in the folder: its plan, its peak memory, and a note when it did not do its work.
-    const auto runJob = [&](const ScratchFolder& folder, std::vector<Sample>& samples, long& peak, bool hints = true) {
+    const auto runJob = [&](const ScratchFolder& folder, std::vector<Sample>& samples, long& peak) {
         ::unlink(resultFile.c_str());
-        std::vector<std::string> argv{self, "--undo-job", resultFile};
-        if (!hints) {
-            argv.emplace_back("--no-hints");
-        }
+        const std::vector<std::string> argv{self, "--undo-job", resultFile};
         const ChildRun run = runChild(argv, folder.path());
         std::ifstream result(resultFile);
         Sample sample;
@@ -108,10 +103,10 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
             BenchServices services;
             engine::RenameFiles(request, services);
         }
-        // The floor, the plan with the snapshot's cache hints and the plan without them take turns (the undo is
-        // answered No and renames nothing), each round starting with the next one.
-        for (int k = 0; k < 3; ++k) {
-            switch ((k + round) % 3) {
+        // The floor and the plan take turns (the undo is answered No and renames nothing), each round starting
+        // with the other one.
+        for (int k = 0; k < 2; ++k) {
+            switch ((k + round) % 2) {
             case 0: {
                 ui_core::WorkingSet alone;
                 alone.setFolder(path);
@@ -121,11 +116,8 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
                 floor.push_back(watch.elapsed());
                 break;
             }
-            case 1:
-                runJob(folder, plan, peakKb);
-                break;
             default:
-                runJob(folder, planWithoutHints, peakWithoutHintsKb, false);
+                runJob(folder, plan, peakKb);
                 break;
             }
         }
@@ -147,18 +139,15 @@ void benchUndo(BenchReport& report, InodePool& pool, int n, int runs) {
     report.add(kUndoFloor, n, floor, {});
     report.add(kUndoPlan, n, plan, kUndoFloor, note);
     report.addMemory(kUndoPlan, n, peakKb);
-    report.add(kUndoPlanNoHints, n, planWithoutHints, kUndoFloor, note);
-    report.compare(kUndoPlan + " / " + kUndoPlanNoHints, kUndoPlan, kUndoPlanNoHints, n);
     report.add(kUndoPlanLongLog, n, longLog, kUndoFloor, note);
     report.addMemory(kUndoPlanLongLog, n, longLogPeakKb);
 }
 
 int runUndoJob(int argc, char* argv[]) {
-    if (argc != 3 && (argc != 4 || std::strcmp(argv[3], "--no-hints") != 0)) {
-        std::fputs("usage: filarion_bench --undo-job RESULTFILE [--no-hints]\n", stderr);
+    if (argc != 3) {
+        std::fputs("usage: filarion_bench --undo-job RESULTFILE\n", stderr);
         return 2;
     }
-    platform::FolderSnapshot::setHintsOn(argc == 3);
     // The window holds the working set of the folder when the command comes.
     ui_core::WorkingSet set;
     set.setFolder(QFile::decodeName(QByteArray(".")));

@@ -15,11 +15,10 @@ inline const std::string kUndoFloor = "WorkingSet refresh, undo folder";
 inline const std::string kUndoPlan = "undo plan and question";
 inline const std::string kUndoPlanLongLog = "undo plan, log of 8 runs";
 // The plan with the snapshot's look-ahead cache hints turned off, to measure what they save.
-inline const std::string kUndoPlanNoHints = "undo plan, no cache hints";
 
 void benchUndo(BenchReport& report, InodePool& pool, int n, int runs);
 
-// The child side, run as `filarion_bench --undo-job RESULTFILE [--no-hints]` in the folder: writes
+// The child side, run as `filarion_bench --undo-job RESULTFILE` in the folder: writes
 // "seconds cpuSeconds questions messages peakKb" to RESULTFILE.
 int runUndoJob(int argc, char* argv[]);
 

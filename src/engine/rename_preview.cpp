@@ -1,10 +1,11 @@
 #include "engine/rename_preview.h"
 
 #include "engine/rename_run.h"
+#include "engine/run_debris.h"
 #include "engine/texts.h"
 #include "platform/folder_snapshot.h"
-#include "platform/gbk_append_file.h"
 #include "platform/rename_probe.h"
+#include "platform/write_ahead_file.h"
 
 namespace filarion::engine {
 
@@ -97,15 +98,21 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
     const QString logName = QString::fromUtf16(texts::kLogFileName);
     platform::FolderHandle folder;
     platform::FolderSnapshot snapshot;
-    if (folder.open(request.Folder) || !platform::GbkAppendFile::isAppendable(folder, logName) ||
+    if (folder.open(request.Folder) || !platform::WriteAheadFile::isAppendable(folder, logName) ||
         snapshot.take(folder)) {
         return QString::fromUtf16(texts::kLogNotWritable);
     }
-    // The run would refuse the folder before touching it; the preview says so instead of promising renames.
-    if (platform::renameWayOf(folder) == platform::RenameWay::Unsafe) {
+    // The preview writes nothing, so it makes no test of the folder's rename way: where the mount's type or a
+    // command of this session found none safe, it says so as the run would; elsewhere it previews as the run
+    // goes where the way is safe, and the run's own test decides.
+    if (platform::knownRenameWay(folder) == platform::RenameWay::Unsafe) {
         return QString::fromUtf16(texts::kNoSafeRename);
     }
     snapshot.addFile(logName);
+    // The run removes the claims a killed rename left before its first rename.
+    for (const LeftClaim& claim : findLeftClaims(folder)) {
+        snapshot.forget(claim.name);
+    }
 
     preview.rows.reset(request.Files);
     snapshot.expectWalk(request.Files.text(), request.Files.starts());

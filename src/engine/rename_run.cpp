@@ -8,7 +8,7 @@
 #include "engine/run_debris.h"
 #include "engine/texts.h"
 #include "platform/file_rename.h"
-#include "platform/gbk_append_file.h"
+#include "platform/write_ahead_file.h"
 
 namespace filarion::engine {
 
@@ -107,18 +107,31 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
     // and every rename are reached through the one held folder, and the log's lock keeps any other run or
     // undo out of it until the last line.
     platform::FolderHandle folder;
-    platform::GbkAppendFile log;
+    platform::WriteAheadFile log;
     std::error_code error = folder.open(request.Folder);
     platform::RenameWay way = platform::RenameWay::Unprobed;
-    if (!error && !readyForRenames(folder, way)) {
+    // A mount that tells no rename there is safe is refused before anything is written, the log included.
+    if (!error && platform::knownRenameWay(folder) == platform::RenameWay::Unsafe) {
         services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
         return;
     }
     if (!error) {
-        error = openRunLog(folder, environment, log);
+        error = openLockedRunLog(folder, log);
     }
     if (error) {
         services.showMessage(runLogMessage(error));
+        return;
+    }
+    // Under the log's lock, before the header hides the last run's lines: what a killed command left, then the
+    // folder's own test of its rename way.
+    if (!readyForRenames(folder, findLeftClaims(folder), way)) {
+        (void)log.close();
+        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+        return;
+    }
+    if (writeRunHeader(environment, log)) {
+        (void)log.close();
+        services.showMessage(QString::fromUtf16(texts::kLogNotWritable));
         return;
     }
     platform::NoReplaceRenamer renamer(folder, way);

@@ -3,18 +3,29 @@
 #include "platform/folder_handle.h"
 #include "platform/rename_probe.h"
 
+#include <QString>
+#include <vector>
+
 namespace filarion::engine {
 
-// Readies a held folder for a run or an undo, before anything is written: finds the folder's rename way
-// once (renameWayOf), and clears what a killed two-step rename of the last run left (clearRunDebris). False when no way
-// of renaming there refuses to replace a file: nothing may be renamed then, and nothing was touched.
-[[nodiscard]] bool readyForRenames(const platform::FolderHandle& folder, platform::RenameWay& way);
+// The claims that a killed rename left at the new names of the log's last run: names whose entry is one of the
+// program's own files (its content is exactly a command's mark), a distinct entry from the line's old name.
+// Read from the log's end only as far as the last line whose rename evidently happened; lines the run refused
+// are passed over. Reads only: nothing is removed.
+struct LeftClaim {
+    QString name;        // the line's new name, where the claim stands
+    QString lineOldName; // the name of the file that was to be renamed over it
+};
+using LeftClaims = std::vector<LeftClaim>;
+[[nodiscard]] LeftClaims findLeftClaims(const platform::FolderHandle& folder);
 
-// Reads the last lines of the log's last run, from its end, and completes what a kill between the two steps
-// of a rename left: where a line's old and new names hold the one file, the old name goes; where the new
-// name holds an empty claim bearing the claim's mark and the old name the file, the claim goes. Nothing
-// else is touched; a log held by another writer, or one that cannot be read, leaves everything as it is.
-// Returns the number of entries removed.
-int clearRunDebris(const platform::FolderHandle& folder);
+// Readies a held folder for a run or an undo, under the command's lock (its log open and locked): removes the
+// claims found by findLeftClaims (each checked again as it goes), and on FUSE and network folders the
+// rename-way test's files that a killed command left, then finds the folder's rename way (renameWayOf). False
+// when no way of renaming there refuses to replace a file: nothing may be renamed then. Nothing else in the
+// folder is ever removed: a name that holds a file of anybody else's, or the one photo under two names that a
+// kill between the two steps of a link rename leaves, stays.
+[[nodiscard]] bool readyForRenames(const platform::FolderHandle& folder, const LeftClaims& claims,
+                                   platform::RenameWay& way);
 
 } // namespace filarion::engine

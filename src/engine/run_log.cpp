@@ -32,15 +32,7 @@ RunEnvironment defaultRunEnvironment() {
     return {platform::programBaseName(), &platform::currentStamp};
 }
 
-std::error_code openRunLog(const platform::FolderHandle& folder, const RunEnvironment& environment,
-                           platform::GbkAppendFile& log) {
-    if (const std::error_code error = openLockedRunLog(folder, log)) {
-        return error;
-    }
-    return writeRunHeader(environment, log);
-}
-
-std::error_code openLockedRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log) {
+std::error_code openLockedRunLog(const platform::FolderHandle& folder, platform::WriteAheadFile& log) {
     if (const std::error_code error = log.open(folder, QString::fromUtf16(texts::kLogFileName))) {
         return error;
     }
@@ -51,7 +43,7 @@ std::error_code openLockedRunLog(const platform::FolderHandle& folder, platform:
     return {};
 }
 
-std::error_code writeRunHeader(const RunEnvironment& environment, platform::GbkAppendFile& log) {
+std::error_code writeRunHeader(const RunEnvironment& environment, platform::WriteAheadFile& log) {
     QString header = environment.stamp ? environment.stamp() : QString();
     header.append(QStringView(texts::kLogHeaderEnd));
     return log.writeLine(header);
@@ -62,7 +54,7 @@ QString runLogMessage(std::error_code error) {
                                                                                  : texts::kLogNotWritable);
 }
 
-std::error_code finishRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log) {
+std::error_code finishRunLog(const platform::FolderHandle& folder, platform::WriteAheadFile& log) {
     std::error_code error = log.sync();
     if (const std::error_code synced = platform::syncFolder(folder); !error) {
         error = synced;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/run_effects.h"
-#include "platform/gbk_append_file.h"
+#include "platform/write_ahead_file.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -33,21 +33,18 @@ struct RunEnvironment {
 // The running program's name and the system clock.
 RunEnvironment defaultRunEnvironment();
 
-// Opens the folder's rename log for appending, takes its lock (busy, resource_unavailable_try_again, while
-// another run or undo holds it) and writes the run's header line: nothing may be renamed unless this
-// succeeds. The lock is held until the log is closed.
-std::error_code openRunLog(const platform::FolderHandle& folder, const RunEnvironment& environment,
-                           platform::GbkAppendFile& log);
-// openRunLog in two steps: the log opened and locked, then the header written.
-std::error_code openLockedRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log);
-std::error_code writeRunHeader(const RunEnvironment& environment, platform::GbkAppendFile& log);
+// Opens the folder's rename log for appending and takes its lock (busy, resource_unavailable_try_again, while
+// another run or undo holds it), held until the log is closed. Then the run's header line: nothing may be
+// renamed unless both succeed.
+std::error_code openLockedRunLog(const platform::FolderHandle& folder, platform::WriteAheadFile& log);
+std::error_code writeRunHeader(const RunEnvironment& environment, platform::WriteAheadFile& log);
 
-// The message for a log that openRunLog could not take: another run holds it, or it cannot be written.
+// The message for a log that openLockedRunLog could not take: another run holds it, or it cannot be written.
 QString runLogMessage(std::error_code error);
 
 // Puts the run's record on the disk before the run says it is done: the log's lines, then the folder's
 // entries (the renames). Closes the log, which gives up its lock.
-std::error_code finishRunLog(const platform::FolderHandle& folder, platform::GbkAppendFile& log);
+std::error_code finishRunLog(const platform::FolderHandle& folder, platform::WriteAheadFile& log);
 
 // Sets line to one event line: the old name, "改名为", the new name and the kind's ending.
 void composeEventLine(QString& line, EventKind kind, QStringView oldName, QStringView newName);
@@ -55,7 +52,7 @@ void composeEventLine(QString& line, EventKind kind, QStringView oldName, QStrin
 // The effects of a real run: the held folder's no-replace rename and the open rename log.
 class DiskEffects final : public RunEffects {
 public:
-    DiskEffects(platform::NoReplaceRenamer& folder, platform::GbkAppendFile& log,
+    DiskEffects(platform::NoReplaceRenamer& folder, platform::WriteAheadFile& log,
                 int largestBatch = RunEnvironment::kLargestBatch)
         : m_folder(folder), m_log(log), m_largestBatch(std::max(1, largestBatch)) {}
 
@@ -71,7 +68,7 @@ public:
 
 private:
     platform::NoReplaceRenamer& m_folder;
-    platform::GbkAppendFile& m_log;
+    platform::WriteAheadFile& m_log;
     int m_largestBatch;
     qsizetype m_renamed = 0;
 };

@@ -1,5 +1,6 @@
 #include "engine/undo_run.h"
 
+#include "engine/last_run_lines.h"
 #include "engine/name_list.h"
 #include "engine/rename_run.h"
 #include "engine/run_debris.h"
@@ -7,10 +8,8 @@
 #include "engine/texts.h"
 #include "platform/file_rename.h"
 #include "platform/folder_snapshot.h"
-#include "platform/gbk_append_file.h"
-#include "platform/reverse_line_reader.h"
+#include "platform/write_ahead_file.h"
 
-#include <QSet>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -46,6 +45,7 @@ enum class DoneReading : std::uint8_t {
     Ambiguous,  // several splits fit
     NoFit,      // no split fits
     NotDone,    // no split fits, and one names a file still under its old name with the new name free
+    Foreign,    // no split names a file of the folder: another program's line, or one of another folder
 };
 
 bool holdsControlCharacter(QStringView name) {
@@ -63,33 +63,36 @@ bool mayTakeBack(QStringView current, QStringView former, QStringView programNam
 
 DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snapshot, QStringView programName,
                          UndoStep& step) {
-    const QStringView renamedTo(texts::kRenamedTo);
     int splits = 0;
     int fits = 0;
     bool refused = false;
     bool sameNameSplit = false; // at most one split, the one in the middle, reads a name that stayed
     bool sameNameFits = false;
     bool notDone = false;
-    for (qsizetype at = body.indexOf(renamedTo); at >= 0; at = body.indexOf(renamedTo, at + 1)) {
-        const QStringView oldName = body.first(at);
-        const QStringView newName = body.sliced(at + renamedTo.size());
-        if (oldName.isEmpty() || newName.isEmpty()) {
-            continue;
-        }
+    bool namesAFile = false;
+    forEachSplit(body, QStringView(texts::kRenamedTo), [&](QStringView oldName, QStringView newName) {
         ++splits;
+        const bool oldIsFile = snapshot.isFile(oldName);
+        const bool newIsFile = snapshot.isFile(newName);
+        // A '?' stands in the log for a character it cannot hold: such a line may name a file as well.
+        namesAFile = namesAFile || snapshot.contains(oldName) || snapshot.contains(newName) || oldName.contains(u'?') ||
+                     newName.contains(u'?');
         if (oldName == newName) {
             sameNameSplit = true;
-            sameNameFits = snapshot.isFile(oldName);
-            continue;
-        }
-        if (snapshot.isFile(newName) && !snapshot.contains(oldName)) {
+            sameNameFits = oldIsFile;
+        } else if (snapshot.isOneEntry(oldName, newName)) {
+            // Two names of one entry (a letter case the file system ignores) are never two files: the file
+            // system took the rename as a taken name, and the line's file is still under its old name.
+            notDone = notDone || oldIsFile;
+        } else if (newIsFile && !snapshot.contains(oldName)) {
             ++fits;
             refused = refused || !mayTakeBack(newName, oldName, programName);
             step = {newName, oldName};
-        } else if (snapshot.isFile(oldName) && !snapshot.contains(newName)) {
+        } else if (oldIsFile && !snapshot.contains(newName)) {
             notDone = true;
         }
-    }
+        return true;
+    });
     if (splits == 1 && sameNameSplit) {
         return DoneReading::Stayed;
     }
@@ -102,7 +105,10 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
     if (sameNameFits) {
         return DoneReading::Stayed;
     }
-    return notDone ? DoneReading::NotDone : DoneReading::NoFit;
+    if (notDone) {
+        return DoneReading::NotDone;
+    }
+    return namesAFile ? DoneReading::NoFit : DoneReading::Foreign;
 }
 
 // The names the plan looks up, in the order it looks them up, read from the log ahead of the plan by a reader
@@ -111,38 +117,37 @@ DoneReading readDoneLine(QStringView body, const platform::FolderSnapshot& snaps
 // cache: a log changed between the two readings costs time and nothing else.
 class NamesAhead {
 public:
-    NamesAhead() {
+    NamesAhead() : m_log(LastRunLines::Reading::BytesOnly) {
         platform::GbkEncoder encoder;
         m_renamedTo = encoder.encode(QStringView(texts::kRenamedTo));
-        m_done = encoder.encode(QStringView(texts::kLineDone));
-        m_header = encoder.encode(QStringView(texts::kLogHeaderEnd));
+        m_doneEnd = encoder.encode(QStringView(texts::kLineDone)).size();
     }
 
-    [[nodiscard]] std::error_code open(const platform::FolderHandle& folder, const QString& name) {
-        return m_log.open(folder, name);
-    }
+    [[nodiscard]] std::error_code open(const platform::FolderHandle& folder) { return m_log.open(folder); }
 
     bool next(QByteArrayView& name) {
         if (!m_former.isEmpty()) {
             name = std::exchange(m_former, {});
             return true;
         }
-        while (!m_end && m_log.previous()) {
-            const QByteArrayView line = m_log.line();
-            m_end = line.endsWith(m_header);
-            const qsizetype split = line.indexOf(m_renamedTo);
-            if (m_end || m_log.isCut() || split <= 0 || !line.endsWith(m_done)) {
+        while (m_log.previous()) {
+            if (!m_log.endsAsDone()) {
                 continue;
             }
-            const QByteArrayView former = line.first(split);
-            const QByteArrayView current = line.sliced(split + m_renamedTo.size()).chopped(m_done.size());
+            QByteArrayView former;
+            QByteArrayView current;
+            forEachSplit(m_log.bytes().chopped(m_doneEnd), QByteArrayView(m_renamedTo),
+                         [&](QByteArrayView oldName, QByteArrayView newName) {
+                             former = oldName;
+                             current = newName;
+                             return false; // the first reading: the one a line of names of ASCII has
+                         });
             if (isAscii(former) && isAscii(current)) {
                 m_former = former; // valid until the next line is read
                 name = current;
                 return true;
             }
         }
-        m_end = true;
         return false;
     }
 
@@ -151,60 +156,47 @@ private:
         return !bytes.isEmpty() && std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
     }
 
-    platform::ReverseLineReader m_log;
+    LastRunLines m_log;
     QByteArray m_renamedTo;
-    QByteArray m_done;
-    QByteArray m_header;
+    qsizetype m_doneEnd = 0;
     QByteArrayView m_former; // the name the plan looks up after the one given last
-    bool m_end = false;      // the run's header or the log's start was reached
 };
 
 // The last run of the log: the lines after its last header, read from the last to the first, each
 // reversible one played back on the snapshot so that the next one is read against the folder as it will be.
 // Nothing when the log has no header; a read error leaves the plan empty and the reader's error set.
-UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& snapshot, QStringView programName) {
+UndoPlan planUndo(LastRunLines& log, platform::FolderSnapshot& snapshot, QStringView programName) {
     UndoPlan plan;
-    LogLineReader reader;
     // Only the done lines at the log's end, the last batch, may have been written ahead of renames that a
     // kill stopped.
     bool last = true;
-    plan.leftAlone = log.endsTorn() ? 1 : 0;
-    // The refusals read so far: a done line followed by the refusal of the same two names was left standing
-    // where its run could not cut it off, and is no rename.
-    QSet<QByteArray> refusals;
-    const qsizetype doneEnding = platform::GbkEncoder().encode(QStringView(texts::kLineDone)).size();
     while (log.previous()) {
-        const LogLineReader::Kind kind = reader.read(log.line(), log.isCut());
-        if (kind == LogLineReader::Kind::Header) {
-            return plan;
-        }
-        if (!reader.refusalBody().isEmpty()) {
-            refusals.insert(reader.refusalBody().toByteArray());
-        }
-        LineReading reading = kind == LogLineReader::Kind::Refusal ? LineReading::Nothing : LineReading::LeftAlone;
+        const LogLineReader::Kind kind = log.kind();
+        // A line that is no done line names no rename; only a done line that names a file of the folder and
+        // cannot be taken back counts as a file not restored.
+        LineReading reading = LineReading::Nothing;
         UndoStep step;
-        if (kind == LogLineReader::Kind::Done && refusals.remove(log.line().chopped(doneEnding).toByteArray())) {
-            reading = LineReading::Nothing;
-        } else if (kind == LogLineReader::Kind::Done) {
-            switch (readDoneLine(reader.doneText(), snapshot, programName, step)) {
+        if (kind == LogLineReader::Kind::Done && !log.withdrawn()) {
+            switch (readDoneLine(log.doneText(), snapshot, programName, step)) {
             case DoneReading::Reversible:
                 reading = LineReading::Reversible;
                 break;
             case DoneReading::Stayed:
-                reading = LineReading::Nothing;
+            case DoneReading::Foreign:
                 break;
             case DoneReading::Refused:
             case DoneReading::Ambiguous:
+                reading = LineReading::LeftAlone;
                 break;
             case DoneReading::NotDone:
-                reading = last || reader.endsAsRefusal() ? LineReading::Nothing : LineReading::LeftAlone;
+                reading = last || log.endsAsRefusal() ? LineReading::Nothing : LineReading::LeftAlone;
                 break;
             case DoneReading::NoFit:
-                reading = reader.endsAsRefusal() ? LineReading::Nothing : LineReading::LeftAlone;
+                reading = log.endsAsRefusal() ? LineReading::Nothing : LineReading::LeftAlone;
                 break;
             }
         }
-        last = last && reading == LineReading::Nothing && kind == LogLineReader::Kind::Done && !reader.endsAsRefusal();
+        last = last && reading == LineReading::Nothing && kind == LogLineReader::Kind::Done && !log.endsAsRefusal();
         switch (reading) {
         case LineReading::Nothing:
             break;
@@ -218,31 +210,31 @@ UndoPlan planUndo(platform::ReverseLineReader& log, platform::FolderSnapshot& sn
             break;
         }
     }
-    return {}; // no header: no run to take back
+    return log.reachedHeader() ? plan : UndoPlan{}; // no header: no run to take back
 }
 
 } // namespace
 
 void undoLastRun(const QString& folderPath, CommandServices& services, const RunEnvironment& environment) {
-    const QString logName = QString::fromUtf16(texts::kLogFileName);
     const QString logMessage = QString::fromUtf16(texts::kLogNotWritable);
     platform::FolderHandle folder;
-    platform::RenameWay way = platform::RenameWay::Unprobed;
     // Held, and locked, from before the log is read to its last line: no other run or undo writes a line
     // between the reading and the renames it plans.
-    platform::GbkAppendFile log;
+    platform::WriteAheadFile log;
     std::error_code logError;
     UndoPlan plan;
+    LeftClaims claims;
     {
         // Closed before the renames: the log is open only for the run's own writing then.
-        platform::ReverseLineReader reader;
+        LastRunLines reader;
         std::error_code error = folder.open(folderPath);
-        if (!error && !readyForRenames(folder, way)) {
+        // What is known without a test; the folder's own test comes after the Yes, as every change does.
+        if (!error && platform::knownRenameWay(folder) == platform::RenameWay::Unsafe) {
             services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
             return;
         }
         if (!error) {
-            error = reader.open(folder, logName);
+            error = reader.open(folder);
         }
         if (error == std::errc::no_such_file_or_directory && folder.isOpen()) {
             services.showMessage(QString::fromUtf16(texts::kNothingToUndo));
@@ -261,9 +253,14 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
             services.showMessage(logMessage);
             return;
         }
+        // A claim that a kill left goes after the Yes; the plan sees the folder as it will be then.
+        claims = findLeftClaims(folder);
+        for (const LeftClaim& claim : claims) {
+            snapshot.forget(claim.name);
+        }
         // Only on a local disk: elsewhere a second reading of the log would cross the network again, for
         // look-ups that are made in memory anyway.
-        if (way == platform::RenameWay::Unprobed && !namesAhead.open(folder, logName)) {
+        if (!platform::showsLinksAsCopies(folder) && !namesAhead.open(folder)) {
             snapshot.expectLookUps([&namesAhead](QByteArrayView& name) { return namesAhead.next(name); });
         }
         plan = planUndo(reader, snapshot, environment.programName);
@@ -289,6 +286,11 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
     bool stopped = false;
     {
         const BusyScope busy(services);
+        platform::RenameWay way = platform::RenameWay::Unprobed;
+        if (!readyForRenames(folder, claims, way)) {
+            services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+            return;
+        }
         if (writeRunHeader(environment, log)) {
             services.showMessage(logMessage);
             return;

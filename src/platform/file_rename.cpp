@@ -19,12 +19,12 @@ RenameOutcome fromErrno(int error) {
 
 const RenameOutcome kRenamed{RenameResult::Renamed, {}};
 
-// True while the name shows the claim still held open: the same file, empty, with the same mode and time
-// (inode numbers alone prove nothing on FUSE file systems that number by name).
+// True while the name shows the claim still held open: the same file, of the size the mark gave it, with the
+// same mode and time (inode numbers alone prove nothing on FUSE file systems that number by name).
 bool isStillTheClaim(int folder, const char* name, int claim, struct stat& ours) {
     struct stat there {};
     return ::fstat(claim, &ours) == 0 && ::fstatat(folder, name, &there, AT_SYMLINK_NOFOLLOW) == 0 &&
-           ours.st_dev == there.st_dev && ours.st_ino == there.st_ino && ours.st_size == 0 && there.st_size == 0 &&
+           ours.st_dev == there.st_dev && ours.st_ino == there.st_ino && ours.st_size == there.st_size &&
            S_ISREG(there.st_mode) && ours.st_mode == there.st_mode && ours.st_mtim.tv_sec == there.st_mtim.tv_sec;
 }
 
@@ -118,29 +118,35 @@ RenameOutcome NoReplaceRenamer::plainRename(const char* from, const char* to) {
     return fromErrno(error);
 }
 
-// Without an atomic no-replace rename, the new name is taken first by an empty file of our own, created
-// exclusively: a file that appears afterwards cannot take the name, and one that was there makes the claim
-// fail. The rename then replaces only that claim, after checking that the name still holds it untouched.
-// The claim bears a mark (no permission bits) by which a claim left by a kill is known again, and it is held
-// open until the rename is over: a claim whose rename failed is removed only while the name still shows that
-// very empty file, never a file another program put there in the meantime (sshfs's rename workaround moves
-// the claim aside for a moment).
+// Without an atomic no-replace rename, the new name is taken first by a file of our own, created exclusively:
+// a file that appears afterwards cannot take the name, and one that was there makes the claim fail. The claim
+// holds the command's mark, by which a claim left by a kill is known again (content is the only proof: modes
+// are lost on FAT, exFAT and CIFS, and an empty file is anybody's), and it is held open until the rename is
+// over. The rename replaces only that claim, after checking that the name still holds it. A claim whose
+// rename failed is removed only while the name still shows the command's mark, never a file another program
+// put there in the meantime (sshfs's rename workaround moves the claim aside for a moment).
 RenameOutcome NoReplaceRenamer::claimThenRename(const char* from, const char* to) {
     const int fd = m_folder.descriptor();
-    UniqueFd claim(::openat(fd, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, kClaimMode));
+    UniqueFd claim(::openat(fd, to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
     if (!claim.isOpen()) {
         return fromErrno(errno);
     }
     struct stat ours {};
+    if (!writeMark(claim.get(), m_mark)) {
+        const int error = errno;
+        // Created a moment ago and unmarked: it goes only while the name still shows the very file held open.
+        if (isStillTheClaim(fd, to, claim.get(), ours)) {
+            (void)::unlinkat(fd, to, 0);
+        }
+        return fromErrno(error == 0 || error == EEXIST ? EIO : error);
+    }
     if (!isStillTheClaim(fd, to, claim.get(), ours)) {
-        // Someone else wrote into the claim or put another entry at the name: the name is theirs now.
+        // Another entry was put at the name: the name is theirs now.
         return {RenameResult::TargetExists, {}};
     }
     if (::renameat(fd, from, fd, to) != 0) {
         const int error = errno;
-        if (isStillTheClaim(fd, to, claim.get(), ours) && ::unlinkat(fd, to, 0) != 0 && errno != ENOENT) {
-            return fromErrno(errno == EEXIST ? EIO : errno);
-        }
+        (void)removeOwnEntry(fd, QByteArray(to), m_mark.id());
         return fromErrno(error == EEXIST || error == ENOTEMPTY ? EIO : error);
     }
     return kRenamed;

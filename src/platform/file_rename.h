@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/folder_handle.h"
+#include "platform/own_files.h"
 #include "platform/rename_probe.h"
 
 #include <QString>
@@ -23,10 +24,10 @@ struct RenameOutcome {
 
 // Renames within one held folder. A rename never replaces an entry: renameat2 with RENAME_NOREPLACE where
 // the file system takes it; else a hard link then the removal of the old name; and where the file system
-// (or this one file) takes no hard link, the new name is first claimed by creating it exclusively, then the
-// file is renamed over the claim. Which way a file goes is decided for that file; only the file system's
-// refusal of RENAME_NOREPLACE itself is remembered for the folder. A way found by probeRenameWay goes
-// straight to its call; where it is Unsafe nothing is renamed (ENOTSUP).
+// (or this one file) takes no hard link, the new name is first claimed by creating it exclusively and writing
+// the command's mark into it, then the file is renamed over the claim. Which way a file goes is decided for that file;
+// only the file system's refusal of RENAME_NOREPLACE itself is remembered for the folder. A way found by probeRenameWay
+// goes straight to its call; where it is Unsafe nothing is renamed (ENOTSUP).
 class NoReplaceRenamer {
 public:
     explicit NoReplaceRenamer(const FolderHandle& folder, RenameWay way = RenameWay::Unprobed)
@@ -43,6 +44,7 @@ private:
     [[nodiscard]] RenameOutcome plainRename(const char* from, const char* to);
 
     const FolderHandle& m_folder;
+    CommandMark m_mark; // the content of this command's claims
     RenameWay m_way;
     bool m_noReplaceRefused;
 };

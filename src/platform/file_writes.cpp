@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace filarion::platform {
@@ -13,6 +15,21 @@ std::error_code lastError() {
 
 void letWritesFailBeyondTheSizeLimit() {
     std::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool isOnLocalDisk(int fd) {
+    constexpr long kFuseMagic = 0x65735546;
+    constexpr long kSmb2Magic = static_cast<long>(0xfe534d42);
+    constexpr long kCifsMagic = static_cast<long>(0xff534d42);
+    constexpr long kCephMagic = 0x00c36400;
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0) {
+        return false;
+    }
+    const auto type = static_cast<long>(fs.f_type);
+    return type != kFuseMagic && type != NFS_SUPER_MAGIC && type != kSmb2Magic && type != kCifsMagic &&
+           type != SMB_SUPER_MAGIC && type != V9FS_MAGIC && type != kCephMagic && type != CODA_SUPER_MAGIC &&
+           type != AFS_SUPER_MAGIC;
 }
 
 std::error_code checkRegularOrMissing(int folder, const char* name, struct stat& st) {

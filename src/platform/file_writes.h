@@ -19,6 +19,10 @@ void letWritesFailBeyondTheSizeLimit();
 // Refuses an existing entry of the name that is a link or not a regular file; ENOENT when there is none.
 std::error_code checkRegularOrMissing(int folder, const char* name, struct stat& st);
 
+// True when the file lies on a file system of this machine's kernel alone (ext4, tmpfs, a FAT card), false on
+// FUSE and network file systems, where other clients reach the same files beyond what this kernel sees.
+bool isOnLocalDisk(int fd);
+
 // Writes all bytes; on failure, the number written before it.
 std::error_code writeAll(int fd, const char* data, qsizetype size, qsizetype& written);
 

@@ -28,6 +28,13 @@ std::optional<QByteArray> encodeEntryName(const QString& name) {
     return bytes;
 }
 
+bool hasEntry(const FolderHandle& folder, const QString& name) {
+    const std::optional<QByteArray> bytes = encodeEntryName(name);
+    struct stat st {};
+    return folder.isOpen() && bytes &&
+           ::fstatat(folder.descriptor(), bytes->constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 bool HeldFile::open(const FolderHandle& folder, const QString& name) {
     const std::optional<QByteArray> bytes = encodeEntryName(name);
     if (m_fd.isOpen() || !folder.isOpen() || !bytes) {

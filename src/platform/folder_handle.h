@@ -28,6 +28,9 @@ private:
 // would come back as U+FFFD).
 [[nodiscard]] std::optional<QByteArray> encodeEntryName(const QString& name);
 
+// True when the folder holds an entry of that name, of any kind (a link is not followed).
+[[nodiscard]] bool hasEntry(const FolderHandle& folder, const QString& name);
+
 // A regular file of a held folder, held from the moment it was looked at: while it is held no other file can
 // take its identity, so "the entry is this very file" stays exact even when it is removed and another file
 // is put at its name.

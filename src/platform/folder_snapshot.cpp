@@ -3,7 +3,6 @@
 #include "platform/folder_listing.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -23,8 +22,6 @@ QByteArray otherAsciiCase(const QByteArray& bytes) {
 std::string_view viewOf(const QByteArray& bytes) {
     return {bytes.constData(), std::size_t(bytes.size())};
 }
-
-std::atomic<bool> g_hintsOn{true};
 
 } // namespace
 
@@ -103,12 +100,23 @@ RenameResult FolderSnapshot::rename(QStringView oldName, QStringView newName) {
     return RenameResult::Renamed;
 }
 
-void FolderSnapshot::setHintsOn(bool on) {
-    g_hintsOn.store(on, std::memory_order_relaxed);
+bool FolderSnapshot::takesHints() const {
+    return m_rules.nameCase() == NameCase::Exact;
 }
 
-bool FolderSnapshot::takesHints() const {
-    return m_rules.nameCase() == NameCase::Exact && g_hintsOn.load(std::memory_order_relaxed);
+void FolderSnapshot::forget(QStringView name) {
+    if (!m_rules.keyOf(name, m_key)) {
+        return;
+    }
+    const std::size_t entry = m_entries.find(viewOf(m_key));
+    if (entry != KeyTable::npos) {
+        m_entries.erase(entry);
+    }
+}
+
+bool FolderSnapshot::isOneEntry(QStringView first, QStringView second) const {
+    return m_rules.nameCase() != NameCase::Exact && m_rules.keyOf(first, m_key) &&
+           m_rules.keyOf(second, m_newKeyOfLookUp) && m_key == m_newKeyOfLookUp;
 }
 
 void FolderSnapshot::expectWalk(const QString& text, const QList<qsizetype>& starts) {

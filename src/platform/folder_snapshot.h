@@ -43,6 +43,11 @@ public:
     bool isFile(QStringView name) const;
     // Adds a regular file of that name unless an entry of that name is there.
     void addFile(QStringView name);
+    // Takes the entry of that name out, as a removal on the disk would.
+    void forget(QStringView name);
+    // True when the two names differ but name one entry: the file system compares them without the letter
+    // case in which they differ.
+    bool isOneEntry(QStringView first, QStringView second) const;
 
     // The names the calls will come for, in this order: one text and the starts of its names in it, then the
     // text's end (as engine::NameList holds them). A rename of a name that lies in that text brings the places in
@@ -58,9 +63,6 @@ public:
     // conditions; changes no answer. `next` is called only from contains and isFile, until expectLookUps({}).
     using NamesAhead = std::function<bool(QByteArrayView& name)>;
     void expectLookUps(NamesAhead next);
-    // Whether snapshots of the process look ahead (they do unless turned off): the bench turns it off to measure
-    // what it saves.
-    static void setHintsOn(bool on);
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_rules.nameCase(); }
@@ -88,6 +90,7 @@ private:
     // Reused for the names of each call, so that a look-up or a rename allocates nothing.
     mutable QByteArray m_key;
     QByteArray m_newKey;
+    mutable QByteArray m_newKeyOfLookUp;
     QString m_walkText; // shared with the walk's list, so that its names are found in it by where they lie
     QList<qsizetype> m_walkStarts;
     qsizetype m_walkAt = 0;     // the name of the walk the last call was for

@@ -1,22 +1,22 @@
 #include "platform/rename_probe.h"
 
+#include "platform/file_writes.h"
+#include "platform/own_files.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <linux/magic.h>
-#include <sys/statfs.h>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace filarion::platform {
 
 namespace {
-
-constexpr long kFuseMagic = 0x65735546;
-constexpr long kSmb2Magic = static_cast<long>(0xfe534d42);
-constexpr long kCifsMagic = static_cast<long>(0xff534d42);
 
 // The errors with which a file system (FAT, exFAT, FUSE, SFTP without the hardlink extension) says that it
 // takes no hard link at all.
@@ -54,22 +54,19 @@ bool claimIsUnsafe(int folder) {
     return type.contains("rclone");
 }
 
-// The probe's hidden files have fixed names and the claim's mark, so that the ones a kill left are known and
-// removed by the next probe; a probe of another program in the folder at the same moment may lose its files to
-// this one, and then finds no way (Unprobed), which is safe.
+// The probe's hidden files are named and marked with the command's id: the ones a kill left are known by both
+// and removed under the next command's lock (removeLeftProbeFiles), and two commands that probe one folder at
+// once (from two clients of a NAS) never touch each other's files.
 class ProbeFiles {
 public:
-    explicit ProbeFiles(int folder) : m_folder(folder) {
+    explicit ProbeFiles(const FolderHandle& folder) : m_folder(folder) {
         for (int i = 0; i < 3; ++i) {
-            m_names[i] = QByteArray(".filarion-probe-") + char('a' + i);
-            removeIfLeft(i);
+            m_names[i] = probeFileName(m_mark.id(), i);
         }
     }
     ~ProbeFiles() {
         for (const QByteArray& name : m_names) {
-            if (m_created) {
-                (void)::unlinkat(m_folder, name.constData(), 0);
-            }
+            (void)removeOwnFile(m_folder, QString::fromLatin1(name), m_mark.id());
         }
     }
     ProbeFiles(const ProbeFiles&) = delete;
@@ -77,41 +74,39 @@ public:
 
     const char* name(int i) const { return m_names[i].constData(); }
     bool create(int i) {
-        const int fd = ::openat(m_folder, name(i), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kClaimMode);
-        m_created = m_created || fd >= 0;
-        return fd >= 0 && ::close(fd) == 0;
+        const UniqueFd fd(
+            ::openat(m_folder.descriptor(), name(i), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        return fd.isOpen() && writeMark(fd.get(), m_mark);
     }
     bool exists(int i) const {
         struct stat st {};
-        return ::fstatat(m_folder, name(i), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        return ::fstatat(m_folder.descriptor(), name(i), &st, AT_SYMLINK_NOFOLLOW) == 0;
     }
 
 private:
-    void removeIfLeft(int i) const {
-        struct stat st {};
-        if (::fstatat(m_folder, name(i), &st, AT_SYMLINK_NOFOLLOW) == 0 && bearsClaimMark(st)) {
-            (void)::unlinkat(m_folder, name(i), 0);
-        }
-    }
-
-    int m_folder;
+    const FolderHandle& m_folder;
+    CommandMark m_mark;
     QByteArray m_names[3];
-    bool m_created = false; // the names are this probe's own from then on
 };
 
-} // namespace
+// The ways found, by file system, for the preview: it writes nothing, so it tests nothing itself.
+std::mutex g_waysMutex;
+std::map<dev_t, RenameWay> g_ways;
 
-RenameWay probeRenameWay(const FolderHandle& folder) {
-    if (!folder.isOpen()) {
-        return RenameWay::Unprobed;
-    }
+dev_t deviceOf(int folder) {
+    struct stat st {};
+    return ::fstat(folder, &st) == 0 ? st.st_dev : dev_t(0);
+}
+
+RenameWay remembered(int folder, RenameWay way) {
+    const std::lock_guard<std::mutex> lock(g_waysMutex);
+    g_ways[deviceOf(folder)] = way;
+    return way;
+}
+
+RenameWay probe(const FolderHandle& folder) {
     const int fd = folder.descriptor();
-    // rclone's mount takes no hard link, replaces on a plain rename and uploads a claim after it closes: no
-    // way there is safe, and no trial is needed to know it.
-    if (claimIsUnsafe(fd)) {
-        return RenameWay::Unsafe;
-    }
-    ProbeFiles files(fd);
+    ProbeFiles files(folder);
     if (!files.create(0) || !files.create(1)) {
         return RenameWay::Unprobed;
     }
@@ -132,28 +127,41 @@ RenameWay probeRenameWay(const FolderHandle& folder) {
         return files.exists(0) && files.exists(1) ? RenameWay::PlainRefuses : RenameWay::Unprobed;
     }
     // The plain rename replaced: only a claim is left.
-    if (!isNoLinks(linkError)) {
-        return RenameWay::Unsafe;
+    return isNoLinks(linkError) ? RenameWay::LinkOrClaim : RenameWay::Unsafe;
+}
+
+} // namespace
+
+RenameWay probeRenameWay(const FolderHandle& folder) {
+    if (!folder.isOpen()) {
+        return RenameWay::Unprobed;
     }
-    return RenameWay::LinkOrClaim;
+    // rclone's mount takes no hard link, replaces on a plain rename and uploads a claim after it closes: no
+    // way there is safe, and no trial is needed to know it.
+    if (claimIsUnsafe(folder.descriptor())) {
+        return remembered(folder.descriptor(), RenameWay::Unsafe);
+    }
+    return remembered(folder.descriptor(), probe(folder));
 }
 
 RenameWay renameWayOf(const FolderHandle& folder) {
     return showsLinksAsCopies(folder) ? probeRenameWay(folder) : RenameWay::Unprobed;
 }
 
-bool bearsClaimMark(const struct stat& entry) {
-    return S_ISREG(entry.st_mode) && entry.st_size == 0 && (entry.st_mode & 07777) == kClaimMode;
+std::optional<RenameWay> knownRenameWay(const FolderHandle& folder) {
+    if (!folder.isOpen() || !showsLinksAsCopies(folder)) {
+        return RenameWay::Unprobed;
+    }
+    if (claimIsUnsafe(folder.descriptor())) {
+        return RenameWay::Unsafe;
+    }
+    const std::lock_guard<std::mutex> lock(g_waysMutex);
+    const auto found = g_ways.find(deviceOf(folder.descriptor()));
+    return found == g_ways.end() ? std::nullopt : std::optional<RenameWay>(found->second);
 }
 
 bool showsLinksAsCopies(const FolderHandle& folder) {
-    struct statfs fs {};
-    if (::fstatfs(folder.descriptor(), &fs) != 0) {
-        return false;
-    }
-    const auto type = static_cast<long>(fs.f_type);
-    return type == kFuseMagic || type == NFS_SUPER_MAGIC || type == kSmb2Magic || type == kCifsMagic ||
-           type == SMB_SUPER_MAGIC;
+    return folder.isOpen() && !isOnLocalDisk(folder.descriptor());
 }
 
 } // namespace filarion::platform

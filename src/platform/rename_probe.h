@@ -3,7 +3,7 @@
 #include "platform/folder_handle.h"
 
 #include <cstdint>
-#include <sys/stat.h>
+#include <optional>
 
 namespace filarion::platform {
 
@@ -18,9 +18,10 @@ enum class RenameWay : std::uint8_t {
     Unsafe,       // none of these is safe there: nothing may be renamed
 };
 
-// Finds the folder's way once, with a hidden pair of temporary files of its own that are removed again. A
-// hard link that fails with an error no file system gives for "no hard links" (rclone's EIO) is no evidence
-// that a claim is safe; nor is a claim safe on a mount that uploads files after they close (rclone).
+// Finds the folder's way once, with hidden temporary files of the command's own (named and marked with its
+// id) that are removed again. A hard link that fails with an error no file system gives for "no hard links"
+// (rclone's EIO) is no evidence that a claim is safe; nor is a claim safe on a mount that uploads files after
+// they close (rclone). The way found is remembered for the file system, for the preview.
 [[nodiscard]] RenameWay probeRenameWay(const FolderHandle& folder);
 
 // The way a command takes in the folder: probed on FUSE and network file systems, where the answer differs
@@ -28,14 +29,10 @@ enum class RenameWay : std::uint8_t {
 // that a local folder never sees the probe's files.
 [[nodiscard]] RenameWay renameWayOf(const FolderHandle& folder);
 
-// The mode a claim is created with, in the one call that creates it, so that a claim left by a kill at any
-// moment can be told from any other empty file: no permission bits at all, which no program gives a file it
-// means to use. Where the file system keeps no modes (FAT, exFAT) a claim bears no mark and is never removed
-// as debris.
-inline constexpr mode_t kClaimMode = 0;
-
-// True when the entry (as fstatat or fstat gave it) is an empty regular file bearing the claim's mark.
-bool bearsClaimMark(const struct stat& entry);
+// What is known of the folder's way without writing anything: Unsafe where the mount's type tells it, or the
+// way a command of this program found for the folder's file system; Unprobed on the kernel's own file
+// systems; nothing where no test was made yet.
+[[nodiscard]] std::optional<RenameWay> knownRenameWay(const FolderHandle& folder);
 
 // True when the folder lies on a file system that shows two names of one file as two files (FUSE, NFS,
 // SMB): there, "the same file" can only be told by comparing bytes.

@@ -17,6 +17,7 @@
 #include <QMap>
 #include <gtest/gtest.h>
 #include <random>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 namespace filarion::test {
@@ -34,6 +35,33 @@ QMap<QString, QByteArray> folderState(const TempFolder& folder) {
     }
     return state;
 }
+
+// Counts the changes made in a folder while it lives, as the kernel reports them (inotify): a file made and
+// removed again leaves the folder as it was, but not this count.
+class FolderChanges {
+public:
+    explicit FolderChanges(const QString& folder) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        (void)::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                                  IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_ATTRIB);
+    }
+    ~FolderChanges() { ::close(m_fd); }
+    FolderChanges(const FolderChanges&) = delete;
+    FolderChanges& operator=(const FolderChanges&) = delete;
+
+    int count() const {
+        alignas(inotify_event) char buffer[4096];
+        int changes = 0;
+        for (ssize_t got = 0; (got = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got; ++changes) {
+                at += ssize_t(sizeof(inotify_event)) + reinterpret_cast<const inotify_event*>(buffer + at)->len;
+            }
+        }
+        return changes;
+    }
+
+private:
+    int m_fd;
+};
 
 QByteArray logOf(const TempFolder& folder) {
     return folder.exists(kLog) ? folder.read(kLog) : QByteArray();
@@ -200,9 +228,11 @@ TEST_P(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore
         const QByteArray logBefore = logOf(folder);
         const bool hadLog = folder.exists(kLog);
 
-        // The preview touches nothing.
+        // The preview touches nothing, not even for a moment.
         engine::RenamePreview preview;
+        const FolderChanges changes(folder.path());
         ASSERT_EQ(engine::previewRename(request, preview, fixedEnvironment()), std::nullopt);
+        ASSERT_EQ(changes.count(), 0);
         ASSERT_EQ(folderState(folder), before);
         ASSERT_EQ(folder.exists(kLog), hadLog);
         ASSERT_EQ(preview.rows.size(), std::size_t(c.files.size()));
@@ -212,7 +242,8 @@ TEST_P(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore
         const RunOutcome run = runRename(folder, c.request, c.files);
         QStringList lines{headerLine()};
         lines += linesOf(preview);
-        ASSERT_EQ(run.log, logBefore + gbkLines(lines));
+        // On exFAT and the NAS (FUSE) the log is only appended to: a refused rename keeps its done line.
+        ASSERT_EQ(onExfat() || onNas() ? withoutWithdrawnLines(run.log) : run.log, logBefore + gbkLines(lines));
         ASSERT_EQ(run.messages, preview.messages);
         QMap<QString, QByteArray> predicted = before;
         qsizetype renamedRows = 0;

@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {u"b.txt"_s, u"d.txt"_s, u"f.txt"_s},
                  {u"b.txt"_s, u"c.txt"_s, u"f.txt"_s},
                  {u"d.txt改名为c.txt！"_s},
-                 {undoIncomplete(2)}},
+                 {undoIncomplete(1)}},
         UndoCase{"AnEndingInsideANameIsReadAgainstTheFolderAndALastLineAheadOfItsRenameIsNone",
                  {kOld, u"q改名为q，因重名未执行！"_s, u"r改名为r，因重名未执行！"_s},
                  {u"q，因重名未执行"_s, u"r"_s},
@@ -142,7 +142,9 @@ TEST(UndoRun, ReadsBackToTheLastHeaderOnlyPastHolesAndNeverActsOnBytesThatAreNoG
     YesServices services;
     engine::undoLastRun(folder.path(), services, fixedEnvironment());
     EXPECT_EQ(services.questions, QStringList{undoQuestion(1)});
-    EXPECT_EQ(services.messages, QStringList{undoIncomplete(4)});
+    // Counted as not restored: the two lines that name a file but hold a control character; neither the bytes
+    // that are no GBK nor the torn end can be said to name a file.
+    EXPECT_EQ(services.messages, QStringList{undoIncomplete(2)});
     EXPECT_EQ(folder.entries(), (QStringList{kLog, u"b.txt"_s, u"c.txt"_s, u"f.txt"_s, u"h.txt"_s}));
 }
 

@@ -1,5 +1,5 @@
-#include "platform/gbk_append_file.h"
 #include "platform/gbk_save_file.h"
+#include "platform/write_ahead_file.h"
 #include "support/temp_folder.h"
 
 #include <QFile>
@@ -40,12 +40,12 @@ struct HeldFolder {
 TEST(GbkText, AppendCreatesThenAppendsAndNeverTruncates) {
     HeldFolder held;
     {
-        GbkAppendFile file;
+        WriteAheadFile file;
         ASSERT_FALSE(file.open(held.handle, u"log.txt"_s));
         ASSERT_FALSE(file.writeLine(u"第一行"_s));
     }
     {
-        GbkAppendFile file;
+        WriteAheadFile file;
         ASSERT_FALSE(file.open(held.handle, u"log.txt"_s));
         ASSERT_FALSE(file.writeLine(u"second"_s));
         // Written through to the OS before close: another reader sees it at once.
@@ -59,7 +59,7 @@ TEST(GbkText, AppendCreatesThenAppendsAndNeverTruncates) {
 // past another writer's bytes, and never more lines than were written one after another.
 TEST(GbkText, RetractCutsOnlyTheFilesOwnLastLinesWhileNoOtherProgramHoldsIt) {
     HeldFolder held;
-    GbkAppendFile log;
+    WriteAheadFile log;
     ASSERT_FALSE(log.open(held.handle, u"log.txt"_s));
     ASSERT_FALSE(log.lock());
     ASSERT_FALSE(log.writeLine(u"header"_s));
@@ -88,7 +88,7 @@ TEST(GbkText, RetractCutsOnlyTheFilesOwnLastLinesWhileNoOtherProgramHoldsIt) {
     ASSERT_FALSE(log.retractLines(1));
     EXPECT_EQ(held.dir.read(u"log.txt"_s), test::gbkLines({u"header"_s, u"a"_s, u"x"_s}));
     // A second lock on the file, as another run would take it, is refused without waiting.
-    GbkAppendFile second;
+    WriteAheadFile second;
     ASSERT_FALSE(second.open(held.handle, u"log.txt"_s));
     EXPECT_EQ(second.lock(), std::errc::resource_unavailable_try_again);
 }
@@ -96,7 +96,7 @@ TEST(GbkText, RetractCutsOnlyTheFilesOwnLastLinesWhileNoOtherProgramHoldsIt) {
 TEST(GbkText, LineBreakInsideALineNeverMakesALineOfItsOwn) {
     HeldFolder held;
     {
-        GbkAppendFile log;
+        WriteAheadFile log;
         ASSERT_FALSE(log.open(held.handle, u"log.txt"_s));
         ASSERT_FALSE(log.writeLine(u"x！\r\ny改名为\nz"_s));
     }
@@ -134,7 +134,7 @@ TEST(GbkText, LinksAndEntriesThatAreNoRegularFileAreRefusedByBothFiles) {
         struct stat before {};
         ASSERT_EQ(::lstat(at.constData(), &before), 0);
 
-        GbkAppendFile log;
+        WriteAheadFile log;
         EXPECT_TRUE(log.open(held.handle, u"out.txt"_s));
         GbkSaveFile list(held.handle, u"out.txt"_s);
         EXPECT_TRUE(list.open());
@@ -163,7 +163,7 @@ TEST(GbkText, LineThatDoesNotFitIsCutOffAndTheFileEndsAtALineEnd) {
         std::signal(SIGXFSZ, SIG_DFL);
         const rlimit bound{16, 16}; // "two" is cut after two bytes
         ::setrlimit(RLIMIT_FSIZE, &bound);
-        GbkAppendFile log;
+        WriteAheadFile log;
         const bool fits = !log.open(held.handle, u"log.txt"_s) && !log.writeLine(u"one"_s);
         const std::error_code error = log.writeLine(u"two"_s);
         ::_exit(fits && error == std::errc::file_too_large ? 0 : 1);
@@ -178,7 +178,7 @@ TEST(GbkText, LineThatDoesNotFitIsCutOffAndTheFileEndsAtALineEnd) {
 TEST(GbkText, AppendIntoAFolderOrMissingFolderFails) {
     HeldFolder held;
     held.dir.makeFolder(u"log.txt"_s);
-    GbkAppendFile file;
+    WriteAheadFile file;
     EXPECT_TRUE(file.open(held.handle, u"log.txt"_s));
     FolderHandle gone;
     EXPECT_TRUE(gone.open(held.dir.filePath(u"gone"_s)));

@@ -1,8 +1,11 @@
-// Network folders under a kill and a full disk: what a killed two-step rename leaves is cleared by the next
-// run or undo, and nothing else; a full disk on the NAS leaves no rename without its line.
+// Network folders and cards under a kill and a full disk: of what a killed command leaves, the next run or
+// undo removes the program's own files and nothing else; a full disk on the NAS leaves no rename without its
+// line.
 
 #include "engine/rename_run.h"
 #include "engine/undo_run.h"
+#include "engine/undo_support.h"
+#include "platform/own_files.h"
 #include "reliability_support.h"
 #include "support/engine_run.h"
 #include "support/file_systems.h"
@@ -10,10 +13,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
+#include <algorithm>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace filarion::test {
 namespace {
@@ -65,77 +72,168 @@ TEST(FailingFileSystemNas, DiskFullOnTheServerLeavesNoRenameWithoutItsLine) {
     EXPECT_LT(renamed, files.size());
 }
 
-// What a kill between the two steps of a rename leaves, and what the next run or undo in the folder makes
-// of it: only the pair the log's last run names, only where both names hold the one photo or the new name
-// holds the program's marked claim (empty, without permission bits).
-enum class Debris { HardLinkPair, CopyUnderNewName, MarkedClaim, UnmarkedEmptyFile, PairOfAnEndedRun };
+// What a killed command may leave, and what the next run or undo in the folder makes of it: only the
+// program's own files go (a claim whose content is a command's mark, at the new name of a line of the last run;
+// the rename-way test's files), never a name of anybody else's file, whatever state the names are in. On this
+// machine's disk, on an exFAT card (names compared without letter case, no modes kept) and on a NAS.
+enum class AtNewName { Nothing, SameFile, Copy, ProgramsClaim, EmptyModeZero };
+enum class DebrisFs { Local, Exfat, Sshfs };
 
 struct DebrisRow {
     const char* label;
-    Debris debris;
-    bool removesOldName; // the old name goes: the rename is complete
-    bool removesNewName; // the claim goes: the rename is as never begun
+    QString oldName;
+    QString newName;
+    AtNewName at;
+    bool lineOfEndedRun = false; // the line is of a run before the last one
+    bool killInsideTheTest = false;
+    bool claimGoes = false;
 };
 
 const DebrisRow kDebris[] = {
-    {"HardLinkPair", Debris::HardLinkPair, true, false},
-    {"CopyUnderNewName", Debris::CopyUnderNewName, false, false}, // two files here: a copy is not the photo
-    {"MarkedClaim", Debris::MarkedClaim, false, true},
-    {"UnmarkedEmptyFile", Debris::UnmarkedEmptyFile, false, false},
-    {"PairOfAnEndedRun", Debris::PairOfAnEndedRun, false, false},
+    {"PhotoUnderTwoNames", u"old.JPG"_s, u"new.JPG"_s, AtNewName::SameFile}, // a kill between link and unlink
+    {"CopyUnderNewName", u"old.JPG"_s, u"new.JPG"_s, AtNewName::Copy},
+    {"ProgramsClaim", u"old.JPG"_s, u"new.JPG"_s, AtNewName::ProgramsClaim, false, false, true},
+    {"ClaimOfAnEndedRun", u"old.JPG"_s, u"new.JPG"_s, AtNewName::ProgramsClaim, true},
+    {"EmptyModeZeroFile", u"old.JPG"_s, u"new.JPG"_s, AtNewName::EmptyModeZero},
+    {"CaseOnlyLine", u"img0.JPG"_s, u"IMG0.JPG"_s, AtNewName::Nothing}, // one entry on exFAT: the only copy
+    {"KilledInsideTheRenameWayTest", u"old.JPG"_s, u"new.JPG"_s, AtNewName::Nothing, false, true},
 };
 
-void PrintTo(const DebrisRow& row, std::ostream* out) {
-    *out << row.label;
+engine::RenameRequest replaceRequestIn(const QString& folder, const QStringList& files) {
+    engine::RenameRequest request = replaceRequest(u"zzz"_s, u"yyy"_s);
+    request.Folder = folder;
+    request.Files = files;
+    return request;
 }
 
-// The folder a kill left: "old.JPG" (the photo) and what lies at "new.JPG", with the log's last run ending
-// in the line that renames the one to the other.
-void leaveDebris(const TempFolder& folder, Debris debris) {
-    folder.write(u"old.JPG"_s, "photo");
-    const QByteArray newPath = QFile::encodeName(folder.filePath(u"new.JPG"_s));
-    if (debris == Debris::HardLinkPair || debris == Debris::PairOfAnEndedRun) {
-        ASSERT_EQ(::link(QFile::encodeName(folder.filePath(u"old.JPG"_s)).constData(), newPath.constData()), 0);
-    } else {
-        folder.write(u"new.JPG"_s, debris == Debris::CopyUnderNewName ? "photo" : "");
-        ASSERT_EQ(::chmod(newPath.constData(), debris == Debris::MarkedClaim ? 0 : 0644), 0);
-    }
-    const QByteArray ended = debris == Debris::PairOfAnEndedRun ? expectedLog({}) : QByteArray();
-    folder.write(kLog, expectedLog({doneLine(u"old.JPG"_s, u"new.JPG"_s)}) + ended);
+const FuseExfat& debrisCard() {
+    static const FuseExfat card;
+    return card;
 }
 
-class RunDebris : public ::testing::TestWithParam<std::tuple<DebrisRow, bool>> {};
+const FuseSshfs& debrisNas() {
+    static const FuseSshfs mount(SftpServer::NoHardLinks);
+    return mount;
+}
 
-TEST_P(RunDebris, NextRunOrUndoClearsOnlyTheKilledRenamesOwnDebris) {
-    const DebrisRow& row = std::get<0>(GetParam());
-    const bool byUndo = std::get<1>(GetParam());
-    const TempFolder folder;
-    ASSERT_NO_FATAL_FAILURE(leaveDebris(folder, row.debris));
-    RecordingServices services;
-    if (!byUndo) {
-        runRename(folder, replaceRequest(u"zzz"_s, u"yyy"_s), {u"other.JPG"_s});
-    } else {
-        if (row.removesOldName) { // completed, the rename is one the undo can take back
-            services.expectQuestion(u"将把上次改名的 1 个文件改回原名，是否继续？"_s, true);
+using DebrisParam = std::tuple<DebrisRow, DebrisFs, bool>;
+
+// Every row on every file system, run and undo, but the kill inside the rename-way test where there is such a
+// test (FUSE).
+std::vector<DebrisParam> debrisParams() {
+    std::vector<DebrisParam> params;
+    for (const DebrisRow& row : kDebris) {
+        for (const DebrisFs fs : {DebrisFs::Local, DebrisFs::Exfat, DebrisFs::Sshfs}) {
+            for (const bool byUndo : {false, true}) {
+                if (!row.killInsideTheTest || fs != DebrisFs::Local) {
+                    params.emplace_back(row, fs, byUndo);
+                }
+            }
         }
+    }
+    return params;
+}
+
+// The folder a kill left: the photo under the line's old name, what lies at its new name, and "b.JPG" renamed
+// from "a.JPG" by the same run before (or, for a line of an ended run, by the run after it).
+void leaveDebris(const TempFolder& folder, const DebrisRow& row) {
+    folder.write(row.oldName, "photo");
+    folder.write(u"b.JPG"_s, "another photo");
+    const QByteArray newPath = QFile::encodeName(folder.filePath(row.newName));
+    const QByteArray oldPath = QFile::encodeName(folder.filePath(row.oldName));
+    switch (row.at) {
+    case AtNewName::Nothing:
+        break;
+    case AtNewName::SameFile:
+        if (::link(oldPath.constData(), newPath.constData()) != 0) {
+            folder.write(row.newName, "photo"); // no hard links here: the client shows two files anyway
+        }
+        break;
+    case AtNewName::Copy:
+        folder.write(row.newName, "photo");
+        break;
+    case AtNewName::ProgramsClaim:
+        folder.write(row.newName, platform::CommandMark().bytes().toByteArray());
+        break;
+    case AtNewName::EmptyModeZero:
+        folder.write(row.newName, {});
+        ASSERT_EQ(::chmod(newPath.constData(), 0), 0);
+        break;
+    }
+    const QString debrisLine = doneLine(row.oldName, row.newName);
+    const QString otherLine = doneLine(u"a.JPG"_s, u"b.JPG"_s);
+    folder.write(kLog, row.lineOfEndedRun ? expectedLog({debrisLine}) + expectedLog({otherLine})
+                                          : expectedLog({otherLine, debrisLine}));
+}
+
+class RunDebris : public ::testing::TestWithParam<DebrisParam> {
+protected:
+    void SetUp() override {
+        if (fs() == DebrisFs::Exfat && !debrisCard().mounted()) {
+            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE exFAT here: " << debrisCard().reason());
+        }
+        if (fs() == DebrisFs::Sshfs && !debrisNas().mounted()) {
+            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: " << debrisNas().reason());
+        }
+    }
+    DebrisFs fs() const { return std::get<1>(GetParam()); }
+    QString base() const {
+        return fs() == DebrisFs::Exfat ? debrisCard().path() : fs() == DebrisFs::Sshfs ? debrisNas().path() : QString();
+    }
+};
+
+TEST_P(RunDebris, NextRunOrUndoRemovesOnlyTheProgramsOwnFiles) {
+    const DebrisRow& row = std::get<0>(GetParam());
+    const bool byUndo = std::get<2>(GetParam());
+    const std::unique_ptr<TempFolder> made =
+        base().isEmpty() ? std::make_unique<TempFolder>() : std::make_unique<TempFolder>(base());
+    const TempFolder& folder = *made;
+    ASSERT_NO_FATAL_FAILURE(leaveDebris(folder, row));
+    if (row.killInsideTheTest) {
+        // A command killed while it tests the folder's rename way, after the test's files were made.
+        const pid_t child = startChild([&] {
+            WithoutNoReplace forced;
+            forced.replacePlainRename([](int, const char*, const char*) { return ::raise(SIGKILL); });
+            SilentServices services;
+            engine::RenameFiles(replaceRequestIn(folder.path(), {u"b.JPG"_s}), services, fixedEnvironment());
+            return 0;
+        });
+        ASSERT_EQ(waitChild(child), 128 + SIGKILL);
+        const QStringList left = folder.entries();
+        ASSERT_TRUE(std::any_of(left.begin(), left.end(),
+                                [](const QString& name) { return name.startsWith(u".filarion-probe-"_s); }));
+    }
+    const QByteArray logBefore = folder.read(kLog);
+    RecordingServices services;
+    bool leftAlone = false;
+    if (!byUndo) {
+        engine::RenameFiles(replaceRequestIn(folder.path(), {u"b.JPG"_s}), services, fixedEnvironment());
+        EXPECT_EQ(services.messages, QStringList{});
+    } else {
+        services.expectQuestion(undoQuestion(1), true);
         engine::undoLastRun(folder.path(), services, fixedEnvironment());
+        // The debris line names a file still under both names, or beside a file of anybody's: not restored.
+        leftAlone = !row.lineOfEndedRun &&
+                    (row.at == AtNewName::SameFile || row.at == AtNewName::Copy || row.at == AtNewName::EmptyModeZero);
+        EXPECT_EQ(services.messages, leftAlone ? QStringList{undoIncomplete(1)} : QStringList{});
     }
-    const bool undone = byUndo && row.removesOldName; // completed, then taken back
-    QStringList expected{kLog};
-    if (undone || !row.removesOldName) {
-        expected << u"old.JPG"_s;
-    }
-    if (!undone && !row.removesNewName) {
-        expected << u"new.JPG"_s;
+    QStringList expected{kLog, row.oldName, byUndo ? u"a.JPG"_s : u"b.JPG"_s};
+    if (row.at != AtNewName::Nothing && !row.claimGoes) {
+        expected << row.newName;
     }
     EXPECT_EQ(folder.entries(), sortedNames(expected));
-    EXPECT_EQ(folder.read(row.removesOldName && !byUndo ? u"new.JPG"_s : u"old.JPG"_s), QByteArray("photo"));
+    EXPECT_EQ(folder.read(row.oldName), QByteArray("photo"));
+    EXPECT_TRUE(folder.read(kLog).startsWith(logBefore));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kills, RunDebris, ::testing::Combine(::testing::ValuesIn(kDebris), ::testing::Bool()),
-                         [](const ::testing::TestParamInfo<std::tuple<DebrisRow, bool>>& param) {
+INSTANTIATE_TEST_SUITE_P(Kills, RunDebris, ::testing::ValuesIn(debrisParams()),
+                         [](const ::testing::TestParamInfo<DebrisParam>& param) {
+                             const DebrisFs fs = std::get<1>(param.param);
                              return std::string(std::get<0>(param.param).label) +
-                                    (std::get<1>(param.param) ? "_Undo" : "_Run");
+                                    (fs == DebrisFs::Local   ? "_Local"
+                                     : fs == DebrisFs::Exfat ? "_Exfat"
+                                                             : "_Sshfs") +
+                                    (std::get<2>(param.param) ? "_Undo" : "_Run");
                          });
 
 } // namespace

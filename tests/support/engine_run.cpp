@@ -1,5 +1,8 @@
 #include "support/engine_run.h"
 
+#include "platform/gbk_codec.h"
+
+#include <QStringDecoder>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -136,6 +139,26 @@ void expectCase(const MethodCase& row) {
     EXPECT_EQ(outcome.messages, row.messages);
     EXPECT_TRUE(outcome.idle);
     EXPECT_EQ(outcome.refreshes, 1);
+}
+
+QByteArray withoutWithdrawnLines(const QByteArray& log) {
+    QStringList lines = QStringDecoder("GBK").decode(log).operator QString().split(u"\r\n"_s);
+    const QString done = u"！"_s;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        for (const QString& ending : {u"，因重名未执行！"_s, u"，因出错未执行！"_s}) {
+            if (!lines[i].endsWith(ending)) {
+                continue;
+            }
+            const QString withdrawn = lines[i].chopped(ending.size()) + done;
+            for (qsizetype j = i - 1; j >= 0 && !lines[j].endsWith(u" Quill Mark Log:"_s); --j) {
+                if (lines[j] == withdrawn) {
+                    lines[j] = lines.takeAt(i--); // the refusal, where a cut would have put it
+                    break;
+                }
+            }
+        }
+    }
+    return platform::GbkEncoder().encode(lines.join(u"\r\n"_s));
 }
 
 } // namespace filarion::test

@@ -69,6 +69,11 @@ QString takenMessage(const QString& oldName, const QString& newName);  // old改
 QString emptyNameMessage(const QString& oldName);                      // old改名后为空名,故保留原名!
 QString logNotWritableMessage();
 
+// The log as a local disk leaves it: on FUSE and network folders the log is only appended to, and a rename
+// that did not happen keeps its done line, and its refusal follows the batch's other lines. Here each refusal
+// takes the place of its done line again.
+QByteArray withoutWithdrawnLines(const QByteArray& log);
+
 // One row of a method's table of outcomes: the files in list order, created in a new folder, and
 // what the folder, the log after its header, and the messages must be afterwards.
 struct MethodCase {

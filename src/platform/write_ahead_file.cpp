@@ -1,4 +1,4 @@
-#include "platform/gbk_append_file.h"
+#include "platform/write_ahead_file.h"
 
 #include "platform/file_rename.h"
 #include "platform/file_writes.h"
@@ -12,7 +12,7 @@
 
 namespace filarion::platform {
 
-bool GbkAppendFile::isAppendable(const FolderHandle& folder, const QString& name) {
+bool WriteAheadFile::isAppendable(const FolderHandle& folder, const QString& name) {
     const std::optional<QByteArray> bytes = encodeEntryName(name);
     if (!folder.isOpen() || !bytes) {
         return false;
@@ -26,7 +26,7 @@ bool GbkAppendFile::isAppendable(const FolderHandle& folder, const QString& name
     return error == std::errc::no_such_file_or_directory && ::faccessat(fd, ".", W_OK, AT_EACCESS) == 0;
 }
 
-std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& name) {
+std::error_code WriteAheadFile::open(const FolderHandle& folder, const QString& name) {
     m_fd.reset();
     letWritesFailBeyondTheSizeLimit();
     const std::optional<QByteArray> encoded = encodeEntryName(name);
@@ -49,42 +49,32 @@ std::error_code GbkAppendFile::open(const FolderHandle& folder, const QString& n
         return std::make_error_code(std::errc::invalid_argument);
     }
     m_fd = std::move(fd);
+    m_mayCut = isOnLocalDisk(m_fd.get());
+    m_lineStarts.clear();
+    m_end = -1;
     return {};
 }
 
-std::error_code GbkAppendFile::writeLine(QStringView line) {
+std::error_code WriteAheadFile::writeLine(QStringView line) {
     if (!m_fd.isOpen()) {
         return std::make_error_code(std::errc::bad_file_descriptor);
     }
     m_buffer.resize(0); // keeps the capacity for the next line
     m_encoder.appendRecord(line, m_buffer);
     qsizetype written = 0;
-    m_lastLineSize = 0;
     const std::error_code error = writeAll(m_fd.get(), m_buffer.constData(), m_buffer.size(), written);
     // A part of the line that went out is cut off again: the file keeps only whole lines.
     const qsizetype end = m_buffer.size();
     if (written > 0) {
         noteWritten(written, &end, error ? 0 : 1);
     }
-    if (!error) {
-        m_lastLineSize = written;
-    }
     return error;
 }
 
-std::error_code GbkAppendFile::retractLastLine() {
-    if (!m_fd.isOpen() || m_lastLineSize == 0) {
-        return std::make_error_code(std::errc::invalid_argument);
-    }
-    const std::error_code error = retractLines(1);
-    if (!error) {
-        m_lastLineSize = 0;
-    }
+std::error_code WriteAheadFile::close() {
+    const std::error_code error = m_fd.close();
+    m_leaseSignal.release();
     return error;
-}
-
-std::error_code GbkAppendFile::close() {
-    return m_fd.close();
 }
 
 // The batch side: the lock, lines queued and written as one, their sync, and the cut that takes the file's
@@ -95,31 +85,54 @@ namespace {
 // The lines of a file that may not be cut are kept, and a later cut asks for at most this many.
 constexpr std::size_t kLinesKept = 1 << 16;
 
-// Cuts the file back to `mark`, only while it still ends at `end` and no other open file description of it
-// exists: a write lease is granted only then, and any other program's open() waits until it is given up, so
-// nothing can be appended between the check and the cut. Busy where the lease is refused (the file is open
-// elsewhere, not ours, or the file system knows no leases).
-std::error_code cutOwnTail(int fd, qint64 end, qint64 mark) {
-    // The lease's break is told by SIGIO, whose default ends the program; the lease is given up at once here.
-    std::signal(SIGIO, SIG_IGN);
+void doNothing(int /*signal*/) {}
+
+} // namespace
+
+void LeaseSignal::handle() {
+    if (m_handled) {
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = &doNothing;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    m_handled = ::sigaction(SIGIO, &action, &m_before) == 0;
+}
+
+void LeaseSignal::release() {
+    if (m_handled) {
+        (void)::sigaction(SIGIO, &m_before, nullptr);
+        m_handled = false;
+    }
+}
+
+// Cuts the file back to `mark`, only while it still ends where this writer left it and no other open file
+// description of it exists: a write lease is granted only then, and any other program's open() waits until it
+// is given up, so nothing can be appended between the check and the cut. Busy where the lease is refused (the
+// file is open elsewhere, not ours, or the file system knows no leases) and on a file system where other
+// clients' openers are beyond the lease.
+std::error_code WriteAheadFile::cutOwnTail(qint64 mark) {
+    if (!m_mayCut) {
+        return std::make_error_code(std::errc::device_or_resource_busy);
+    }
+    const int fd = m_fd.get();
+    m_leaseSignal.handle();
     if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0) {
         return std::make_error_code(std::errc::device_or_resource_busy);
     }
     std::error_code error;
     struct stat st {};
-    // Cut only while the file still ends where this writer left it.
-    if (::fstat(fd, &st) != 0 || (st.st_size == end && ::ftruncate(fd, mark) != 0)) {
+    if (::fstat(fd, &st) != 0 || (st.st_size == m_end && ::ftruncate(fd, mark) != 0)) {
         error = lastError();
-    } else if (st.st_size != end) {
+    } else if (st.st_size != m_end) {
         error = std::make_error_code(std::errc::device_or_resource_busy);
     }
     (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
     return error;
 }
 
-} // namespace
-
-std::error_code GbkAppendFile::lock() {
+std::error_code WriteAheadFile::lock() {
     if (!m_fd.isOpen()) {
         return std::make_error_code(std::errc::bad_file_descriptor);
     }
@@ -138,14 +151,13 @@ std::error_code GbkAppendFile::lock() {
     return {};
 }
 
-void GbkAppendFile::queueLine(QStringView line) {
+void WriteAheadFile::queueLine(QStringView line) {
     m_encoder.appendRecord(line, m_queue);
     m_queuedEnds.push_back(m_queue.size());
 }
 
-std::error_code GbkAppendFile::writeQueued(qsizetype& written) {
+std::error_code WriteAheadFile::writeQueued(qsizetype& written) {
     written = 0;
-    m_lastLineSize = 0;
     std::error_code error;
     qsizetype bytes = 0;
     if (!m_fd.isOpen()) {
@@ -175,7 +187,7 @@ std::error_code GbkAppendFile::writeQueued(qsizetype& written) {
     return error;
 }
 
-void GbkAppendFile::noteWritten(qsizetype size, const qsizetype* lineEnds, qsizetype lines) {
+void WriteAheadFile::noteWritten(qsizetype size, const qsizetype* lineEnds, qsizetype lines) {
     // With O_APPEND the descriptor's offset is the end of its last write, wherever other writers put theirs.
     const off_t end = ::lseek(m_fd.get(), 0, SEEK_CUR);
     if (end < 0) {
@@ -195,8 +207,11 @@ void GbkAppendFile::noteWritten(qsizetype size, const qsizetype* lineEnds, qsize
     m_end = end;
     if (lineStart < m_end) {
         // The part of a line that went out is cut off again, so that the file ends at a line end. Where that
-        // cannot be done without touching another writer's bytes it stays, and nothing before it is the end.
-        if (cutOwnTail(m_fd.get(), m_end, lineStart)) {
+        // cannot be done without touching another writer's bytes it stays, ended by a line end of its own
+        // where the file takes one, so that the next line stands whole after it; nothing before it is the end.
+        if (cutOwnTail(lineStart)) {
+            qsizetype ended = 0;
+            (void)writeAll(m_fd.get(), "\r\n", 2, ended);
             m_lineStarts.clear();
             m_end = -1;
         } else {
@@ -205,7 +220,7 @@ void GbkAppendFile::noteWritten(qsizetype size, const qsizetype* lineEnds, qsize
     }
 }
 
-std::error_code GbkAppendFile::sync() {
+std::error_code WriteAheadFile::sync() {
     if (!m_fd.isOpen()) {
         return std::make_error_code(std::errc::bad_file_descriptor);
     }
@@ -217,17 +232,16 @@ std::error_code GbkAppendFile::sync() {
     return {};
 }
 
-std::error_code GbkAppendFile::retractLines(qsizetype count) {
+std::error_code WriteAheadFile::retractLines(qsizetype count) {
     if (!m_fd.isOpen() || count <= 0 || count > qsizetype(m_lineStarts.size()) || m_end < 0) {
         return std::make_error_code(std::errc::invalid_argument);
     }
     const qint64 mark = m_lineStarts[m_lineStarts.size() - std::size_t(count)];
-    if (const std::error_code error = cutOwnTail(m_fd.get(), m_end, mark)) {
+    if (const std::error_code error = cutOwnTail(mark)) {
         return error;
     }
     m_lineStarts.resize(m_lineStarts.size() - std::size_t(count));
     m_end = mark;
-    m_lastLineSize = 0;
     return {};
 }
 
