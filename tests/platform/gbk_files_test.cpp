@@ -1,5 +1,6 @@
 #include "platform/gbk_save_file.h"
 #include "platform/write_ahead_file.h"
+#include "support/file_systems.h"
 #include "support/temp_folder.h"
 
 #include <QFile>
@@ -91,6 +92,31 @@ TEST(GbkText, RetractCutsOnlyTheFilesOwnLastLinesWhileNoOtherProgramHoldsIt) {
     WriteAheadFile second;
     ASSERT_FALSE(second.open(held.handle, u"log.txt"_s));
     EXPECT_EQ(second.lock(), std::errc::resource_unavailable_try_again);
+    // The lease's signal is handled while the log is open, never ignored (every program started later would
+    // inherit that), and the action before is back once it closes.
+    struct sigaction action {};
+    ASSERT_EQ(::sigaction(SIGIO, nullptr, &action), 0);
+    EXPECT_NE(action.sa_handler, SIG_IGN);
+    EXPECT_NE(action.sa_handler, SIG_DFL);
+    ASSERT_FALSE(log.close());
+    ASSERT_EQ(::sigaction(SIGIO, nullptr, &action), 0);
+    EXPECT_EQ(action.sa_handler, SIG_DFL);
+}
+
+// On a FUSE folder another client's writes are beyond the lease: nothing is ever cut there, the lines stay.
+TEST(GbkText, RetractOnAFuseFolderCutsNothing) {
+    const test::FuseExfat card;
+    if (!card.mounted()) {
+        FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE exFAT here: " << card.reason());
+    }
+    const test::TempFolder dir(card.path());
+    FolderHandle handle;
+    ASSERT_FALSE(handle.open(dir.path()));
+    WriteAheadFile log;
+    ASSERT_FALSE(log.open(handle, u"log.txt"_s));
+    ASSERT_FALSE(log.writeLine(u"a"_s));
+    EXPECT_EQ(log.retractLines(1), std::errc::device_or_resource_busy);
+    EXPECT_EQ(dir.read(u"log.txt"_s), test::gbkLines({u"a"_s}));
 }
 
 TEST(GbkText, LineBreakInsideALineNeverMakesALineOfItsOwn) {
