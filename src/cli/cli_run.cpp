@@ -59,10 +59,10 @@ void fillInputs(const CliArguments& arguments, CommandInputs& inputs) {
 
 } // namespace
 
-int runCommand(const CliArguments& arguments, TerminalServices& services, const engine::RunEnvironment& environment) {
+int runCommand(const CliArguments& arguments, TerminalServices& services) {
     // The folder as the window holds it: absolute, its path cleaned, links kept as given.
     const QString folder = QDir::cleanPath(QDir::current().absoluteFilePath(arguments.folder));
-    ui_core::WindowCommands commands(services, environment);
+    ui_core::WindowCommands commands(services);
     if (arguments.command == CliCommand::Undo) {
         return statusOf(commands.undoLastRun(folder));
     }

@@ -2,7 +2,6 @@
 
 #include "cli/cli_arguments.h"
 #include "cli/terminal_services.h"
-#include "engine/run_log.h"
 
 namespace filarion::cli {
 
@@ -13,7 +12,6 @@ inline constexpr int kStatusStopped = 2; // stopped after some renames, or some 
 
 // Runs the command the arguments ask for (Action::Run) through the window's core: the working set read as the
 // window reads it, then the one verb. Returns the exit status.
-int runCommand(const CliArguments& arguments, TerminalServices& services,
-               const engine::RunEnvironment& environment = engine::defaultRunEnvironment());
+int runCommand(const CliArguments& arguments, TerminalServices& services);
 
 } // namespace filarion::cli
