@@ -20,6 +20,9 @@ std::vector<Target> targets(const Options& options, int& leftOut) {
     }
     all.push_back({"process", {Kind::RatioBetween, kOurJob, 0.999, kPerlRename}});
     all.push_back({"process", {Kind::RatioBetween, kOurJob, 0.999, kMmv}});
+    // The command line as a whole process, its output and log included: 0.9 of each peer or better.
+    all.push_back({"process", {Kind::RatioBetween, kCliJob, 0.90, kPerlRename}});
+    all.push_back({"process", {Kind::RatioBetween, kCliJob, 0.90, kMmv}});
     all.push_back({"rename", {Kind::RatioToFloor, kRefresh, 1.30, {}}});
     all.push_back({"list", {Kind::MedianSeconds, kMakeFileList, 0.100, {}}});
     for (const std::string& method : kMethodNames) {

@@ -40,9 +40,9 @@ void benchProcesses(BenchReport& report, InodePool& pool, const Options& options
     const std::string peakFile = pool.base() + "/peak.txt";
     long ourPeakKb = 0;
 
-    // "{}" in the arguments stands for the folder.
-    auto processCase = [&](const std::string& name, const std::vector<std::string>& arguments, bool ours) {
-        return Case(name, kRenameFloor, [&, arguments, ours](int, std::vector<Sample>& samples) {
+    // "{}" in the arguments stands for the folder. ours: the job writes its peak; logs: it keeps the log.
+    auto processCase = [&](const std::string& name, const std::vector<std::string>& arguments, bool ours, bool logs) {
+        return Case(name, kRenameFloor, [&, arguments, ours, logs](int, std::vector<Sample>& samples) {
             const ScratchFolder folder(pool, NameShape::Tagged, n);
             std::vector<std::string> argv = arguments;
             std::replace(argv.begin(), argv.end(), std::string("{}"), folder.path());
@@ -51,7 +51,7 @@ void benchProcesses(BenchReport& report, InodePool& pool, const Options& options
             if (ours) {
                 ourPeakKb = std::max(ourPeakKb, std::atol(readWhole(peakFile).c_str()));
             }
-            std::string note = tagged.verify(folder, ours, false);
+            std::string note = tagged.verify(folder, logs, false);
             if (run.exitCode != 0) {
                 note += (note.empty() ? "" : "; ") + std::string("exit code ") + std::to_string(run.exitCode);
             }
@@ -59,16 +59,18 @@ void benchProcesses(BenchReport& report, InodePool& pool, const Options& options
         });
     };
     std::vector<Case> cases;
-    cases.push_back(processCase(kOurJob, {self, "--replace-job", "{}", peakFile}, true));
+    cases.push_back(processCase(kOurJob, {self, "--replace-job", "{}", peakFile}, true, true));
+    // The command line as a user runs it: the whole program, its output (to /dev/null) and the log included.
+    cases.push_back(processCase(kCliJob, {FILARION_CLI, "replace", "{}", "-p", "*.*", "cad", "zet"}, false, true));
     if (!perl.empty()) {
         // The names reach one perl process on its standard input: 100,000 names do not fit on one
         // command line.
-        cases.push_back(
-            processCase(kPerlRename,
-                        {"/bin/sh", "-c", "find . -maxdepth 1 -type f -print0 | " + perl + " -0 's/cad/zet/'"}, false));
+        cases.push_back(processCase(
+            kPerlRename, {"/bin/sh", "-c", "find . -maxdepth 1 -type f -print0 | " + perl + " -0 's/cad/zet/'"}, false,
+            false));
     }
     if (!mmv.empty()) {
-        cases.push_back(processCase(kMmv, {mmv, "*cad*", "#1zet#2"}, false));
+        cases.push_back(processCase(kMmv, {mmv, "*cad*", "#1zet#2"}, false, false));
     }
     runRounds(cases, options.runs);
     reportCases(report, cases, n);
@@ -76,11 +78,13 @@ void benchProcesses(BenchReport& report, InodePool& pool, const Options& options
         report.addMissing(kPerlRename, n, "perl rename (Debian package rename) is not installed");
     } else {
         report.compare(kOurJob + " / perl", kOurJob, kPerlRename, n);
+        report.compare(kCliJob + " / perl", kCliJob, kPerlRename, n);
     }
     if (mmv.empty()) {
         report.addMissing(kMmv, n, "mmv is not installed");
     } else {
         report.compare(kOurJob + " / mmv", kOurJob, kMmv, n);
+        report.compare(kCliJob + " / mmv", kCliJob, kMmv, n);
     }
     report.addMemory(kOurJob, n, ourPeakKb);
     ::unlink(peakFile.c_str());

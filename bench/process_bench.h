@@ -10,6 +10,7 @@ namespace filarion::bench {
 
 // Whole processes on the replace job: this program's and the programs that do the same job.
 inline const std::string kOurJob = "replace job (process)";
+inline const std::string kCliJob = "filarion-cli replace (process)";
 inline const std::string kPerlRename = "perl rename (process)";
 inline const std::string kMmv = "mmv (process)";
 

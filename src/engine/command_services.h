@@ -1,9 +1,19 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <QtNumeric>
+#include <cstdint>
 
 namespace filarion::engine {
+
+// What became of one rename a command set out to make.
+enum class RenameOutcome : std::uint8_t {
+    Renamed,   // the file bears the new name (or bore it already)
+    NameTaken, // refused with the name-taken line
+    EmptyName, // refused with the illegal line: the new name part is empty
+    Failed,    // refused with the failed line
+};
 
 // What a command needs from the window around it. The window implements it with message boxes, the
 // progress bar and its enabled state; tests implement it with a recorder.
@@ -23,6 +33,9 @@ public:
     virtual void leaveBusy() = 0;
     // Re-reads the folder into the file list.
     virtual void refreshFileList() = 0;
+    // Told of every rename once its outcome is known, with the names of its log line. The window shows the
+    // outcomes through its messages and log and has nothing to do here; the command line prints them.
+    virtual void noteRename(QStringView /*oldName*/, QStringView /*newName*/, RenameOutcome /*outcome*/) {}
 };
 
 // The busy state of one command: entered on construction; on destruction, however the command

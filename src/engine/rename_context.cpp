@@ -42,6 +42,10 @@ void RenameContext::ApplyRename(const QString& oldName, const QString& newName) 
     }
     ++m_next;
     const platform::RenameResult result = m_effects.rename(oldName, newName);
+    m_services.noteRename(oldName, newName,
+                          result == platform::RenameResult::Renamed        ? RenameOutcome::Renamed
+                          : result == platform::RenameResult::TargetExists ? RenameOutcome::NameTaken
+                                                                           : RenameOutcome::Failed);
     if (result == platform::RenameResult::Renamed) {
         if (m_next == m_batch.size()) {
             m_limit = std::min(m_limit * kGrowth, m_effects.batchLimit());
@@ -113,6 +117,7 @@ void RenameContext::refuseEmptyName(const QString& oldName, QStringView extensio
     if (m_stopped) {
         return;
     }
+    m_services.noteRename(oldName, extension, RenameOutcome::EmptyName);
     m_services.showMessage(joined({oldName, texts::kEmptyNameAfter}));
     writeEventLine(EventKind::Illegal, oldName, extension);
 }

@@ -1,5 +1,6 @@
 #include "ui_core/command_dispatch.h"
 
+#include "ui_core/commands.h"
 #include "ui_core/texts.h"
 
 namespace filarion::ui_core {
@@ -12,6 +13,23 @@ Command commandForCaption(QStringView caption) {
         return Command::List;
     }
     return Command::None;
+}
+
+void WindowCommands::runButton(const CommandInputs& inputs) {
+    if (inputs.names.isEmpty()) {
+        m_services.showMessage(QString::fromUtf16(texts::kNoFiles));
+        return;
+    }
+    switch (commandForCaption(inputs.caption)) {
+    case Command::Rename:
+        (void)rename(inputs);
+        break;
+    case Command::List:
+        (void)makeList(inputs);
+        break;
+    case Command::None:
+        break;
+    }
 }
 
 } // namespace filarion::ui_core

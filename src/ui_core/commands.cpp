@@ -2,7 +2,6 @@
 
 #include "engine/rename_run.h"
 #include "engine/undo_run.h"
-#include "ui_core/command_dispatch.h"
 #include "ui_core/texts.h"
 
 namespace filarion::ui_core {
@@ -31,44 +30,95 @@ listing::FileListRequest fileListRequestOf(const CommandInputs& inputs) {
     return request;
 }
 
+namespace {
+
+// Passes everything on to the services and keeps what tells how the command ended: every message a command
+// shows is a refusal before any rename, or comes with renames left undone; a refused rename is noted as such.
+class EndRecorder final : public engine::CommandServices {
+public:
+    explicit EndRecorder(engine::CommandServices& services) : m_services(services) {}
+
+    void showMessage(const QString& text) override {
+        m_told = true;
+        m_services.showMessage(text);
+    }
+    bool askYesNo(const QString& text) override {
+        const bool yes = m_services.askYesNo(text);
+        m_declined = m_declined || !yes;
+        return yes;
+    }
+    void setProgress(int value) override { m_services.setProgress(value); }
+    void enterBusy() override { m_services.enterBusy(); }
+    void leaveBusy() override { m_services.leaveBusy(); }
+    void refreshFileList() override { m_services.refreshFileList(); }
+    void noteRename(QStringView oldName, QStringView newName, engine::RenameOutcome outcome) override {
+        (outcome == engine::RenameOutcome::Renamed ? m_renamed : m_notRenamed) = true;
+        m_services.noteRename(oldName, newName, outcome);
+    }
+
+    CommandEnd end() const {
+        if (m_notRenamed || (m_renamed && m_told)) {
+            return CommandEnd::Incomplete;
+        }
+        return m_told || m_declined ? CommandEnd::Refused : CommandEnd::Done;
+    }
+
+private:
+    engine::CommandServices& m_services;
+    bool m_told = false;
+    bool m_declined = false;
+    bool m_renamed = false;
+    bool m_notRenamed = false;
+};
+
+} // namespace
+
 WindowCommands::WindowCommands(engine::CommandServices& services, engine::RunEnvironment environment)
     : m_services(services), m_environment(std::move(environment)) {}
 
-void WindowCommands::runButton(const CommandInputs& inputs) {
+CommandEnd WindowCommands::rename(const CommandInputs& inputs) {
     if (inputs.names.isEmpty()) {
         m_services.showMessage(QString::fromUtf16(texts::kNoFiles));
-        return;
+        return CommandEnd::Done;
     }
-    switch (commandForCaption(inputs.caption)) {
-    case Command::Rename:
-        engine::RenameFiles(renameRequestOf(inputs), m_services, m_environment);
-        break;
-    case Command::List:
-        listing::MakeFileList(fileListRequestOf(inputs), m_services);
-        break;
-    case Command::None:
-        break;
-    }
+    EndRecorder recorder(m_services);
+    engine::RenameFiles(renameRequestOf(inputs), recorder, m_environment);
+    return recorder.end();
 }
 
-void WindowCommands::previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm) {
+CommandEnd WindowCommands::previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm) {
     if (inputs.names.isEmpty()) {
         m_services.showMessage(QString::fromUtf16(texts::kNoFiles));
-        return;
+        return CommandEnd::Done;
     }
     const engine::RenameRequest request = renameRequestOf(inputs);
     engine::RenamePreview preview;
     if (const std::optional<QString> message = engine::previewRename(request, preview, m_environment)) {
         m_services.showMessage(*message);
-        return;
+        return CommandEnd::Refused;
     }
-    if (confirm(std::move(preview))) {
-        engine::RenameFiles(request, m_services, m_environment);
+    if (!confirm(std::move(preview))) {
+        return CommandEnd::Done;
     }
+    EndRecorder recorder(m_services);
+    engine::RenameFiles(request, recorder, m_environment);
+    return recorder.end();
 }
 
-void WindowCommands::undoLastRun(const QString& folder) {
-    engine::undoLastRun(folder, m_services, m_environment);
+CommandEnd WindowCommands::makeList(const CommandInputs& inputs) {
+    if (inputs.names.isEmpty()) {
+        m_services.showMessage(QString::fromUtf16(texts::kNoFiles));
+        return CommandEnd::Done;
+    }
+    EndRecorder recorder(m_services);
+    listing::MakeFileList(fileListRequestOf(inputs), recorder);
+    return recorder.end();
+}
+
+CommandEnd WindowCommands::undoLastRun(const QString& folder) {
+    EndRecorder recorder(m_services);
+    engine::undoLastRun(folder, recorder, m_environment);
+    return recorder.end();
 }
 
 } // namespace filarion::ui_core

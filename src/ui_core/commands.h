@@ -8,6 +8,7 @@
 #include "listing/file_list_export.h"
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 namespace filarion::ui_core {
@@ -35,25 +36,38 @@ listing::FileListRequest fileListRequestOf(const CommandInputs& inputs);
 // Shows the preview of a rename and answers whether the user confirmed it.
 using ConfirmPreview = std::function<bool(engine::RenamePreview preview)>;
 
-// The window's commands, without the window: they take the inputs as copied and talk back only through the
-// services.
+// How a command ended, as the command line's exit status tells it; the window has shown it already.
+enum class CommandEnd : std::uint8_t {
+    Done,       // everything it set out to do, or nothing to do (an empty working set, a preview closed)
+    Refused,    // ended before any rename or write: a message, or a question answered No
+    Incomplete, // some renames made and some not: a refusal line, or a stop after the first renames
+};
+
+// The commands of the window's core, without the window: the window's buttons and menu and the command line
+// call the same verbs. They take the inputs as copied and talk back only through the services.
 class WindowCommands {
 public:
     explicit WindowCommands(engine::CommandServices& services,
                             engine::RunEnvironment environment = engine::defaultRunEnvironment());
 
     // The command button: an empty working set gets "文件夹内没有可执行文件！" and nothing more; otherwise the
-    // caption chooses the rename run or the list export.
+    // caption chooses the verb, rename or makeList (command_dispatch.cpp).
     void runButton(const CommandInputs& inputs);
+
+    // The rename run of the rename tab's inputs; an empty working set gets "文件夹内没有可执行文件！".
+    CommandEnd rename(const CommandInputs& inputs);
 
     // The rename preview: the same empty-set message, then the preview, or the message the run would end
     // with before renaming anything. A filled preview goes to confirm; once confirmed, the very request that
     // was previewed runs, and the run decides on the disk as it is then.
-    void previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm);
+    CommandEnd previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm);
+
+    // The list export of the list tab's inputs; the same empty-set message.
+    CommandEnd makeList(const CommandInputs& inputs);
 
     // The undo of the last run recorded in the folder's rename log. It needs the folder only: the working
     // set's names are not copied for it.
-    void undoLastRun(const QString& folder);
+    CommandEnd undoLastRun(const QString& folder);
 
 private:
     engine::CommandServices& m_services;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# `cmake --install` of a build folder into a scratch prefix: the program, its desktop entry, its AppStream
+# `cmake --install` of a build folder into a scratch prefix: the program and the command line, its desktop entry, its AppStream
 # metainfo, its icon, its manual page and the copyright and changelog land in their standard places, the
 # bitmaps have their sizes, and the ecosystem's validators accept what was installed. The desktop entry
 # passes the folder it is opened with, and claims no type of file or folder.
@@ -14,7 +14,10 @@ id=org.filarion.Filarion
 sizes=(16 22 24 32 48 64 128 256)
 expected=(usr/bin/filarion usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml
           usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/man/man1/filarion.1.gz
-          usr/share/doc/filarion/copyright usr/share/doc/filarion/changelog.gz)
+          usr/share/doc/filarion/copyright usr/share/doc/filarion/changelog.gz
+          usr/bin/filarion-cli usr/share/man/man1/filarion-cli.1.gz
+          usr/share/bash-completion/completions/filarion-cli
+          usr/share/doc/filarion-cli/copyright usr/share/doc/filarion-cli/changelog.gz)
 for size in "${sizes[@]}"; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
