@@ -2,7 +2,6 @@
 
 #include "engine/run_debris.h"
 #include "engine/run_log.h"
-#include "engine/table_texts.h"
 #include "engine/texts.h"
 #include "platform/gbk_append_file.h"
 #include "platform/rename_probe.h"

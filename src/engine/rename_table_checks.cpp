@@ -1,6 +1,5 @@
 #include "engine/rename_table.h"
 #include "engine/run_values.h"
-#include "engine/table_texts.h"
 #include "engine/texts.h"
 #include "platform/gbk_codec.h"
 
@@ -67,11 +66,11 @@ std::size_t hashOf(QByteArrayView key) {
 QString rowStateText(TableRowState state) {
     switch (state) {
     case TableRowState::Renamed:
-        return QStringLiteral(u"改名");
+        return QString::fromUtf16(texts::kRowRenamed);
     case TableRowState::Unchanged:
         return QString::fromUtf16(texts::kRowUnchanged);
     case TableRowState::Skipped:
-        return QStringLiteral(u"跳过");
+        return QString::fromUtf16(texts::kRowSkipped);
     case TableRowState::Empty:
         return QString::fromUtf16(texts::kRowEmpty);
     case TableRowState::IllegalChar:

@@ -1,6 +1,6 @@
 #include "engine/table_file.h"
 
-#include "engine/table_texts.h"
+#include "engine/texts.h"
 #include "platform/folder_handle.h"
 #include "platform/gbk_save_file.h"
 #include "platform/whole_file.h"

@@ -62,7 +62,10 @@ void WindowCommands::previewRename(const CommandInputs& inputs, const ConfirmPre
         m_services.showMessage(*message);
         return;
     }
-    if (confirm(std::move(preview))) {
+    const PreviewChoice choice = confirm(std::move(preview));
+    if (choice.confirmed && choice.table) {
+        engine::renameTable(*choice.table, m_services, m_environment);
+    } else if (choice.confirmed) {
         engine::RenameFiles(request, m_services, m_environment);
     }
 }

@@ -4,11 +4,13 @@
 #include "engine/name_list.h"
 #include "engine/rename_preview.h"
 #include "engine/rename_request.h"
+#include "engine/rename_table.h"
 #include "engine/run_log.h"
 #include "listing/file_list_export.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace filarion::ui_core {
 
@@ -32,8 +34,16 @@ struct CommandInputs {
 engine::RenameRequest renameRequestOf(const CommandInputs& inputs);
 listing::FileListRequest fileListRequestOf(const CommandInputs& inputs);
 
-// Shows the preview of a rename and answers whether the user confirmed it.
-using ConfirmPreview = std::function<bool(engine::RenamePreview preview)>;
+// What the user chose in the preview: to run the previewed request, to run the table of new names as edited
+// there instead, or nothing. A plain yes or no is the request or nothing.
+struct PreviewChoice {
+    PreviewChoice(bool yes = false) : confirmed(yes) {}
+    bool confirmed = false;
+    std::optional<engine::RenameTable> table;
+};
+
+// Shows the preview of a rename and answers what the user chose.
+using ConfirmPreview = std::function<PreviewChoice(engine::RenamePreview preview)>;
 
 // The window's commands, without the window: they take the inputs as copied and talk back only through the
 // services.
@@ -48,7 +58,8 @@ public:
 
     // The rename preview: the same empty-set message, then the preview, or the message the run would end
     // with before renaming anything. A filled preview goes to confirm; once confirmed, the very request that
-    // was previewed runs, and the run decides on the disk as it is then.
+    // was previewed runs, or the table of new names the user edited there, and the run decides on the disk as
+    // it is then.
     void previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm);
 
     // The undo of the last run recorded in the folder's rename log. It needs the folder only: the working
