@@ -67,9 +67,14 @@ public:
     // before its first rename).
     [[nodiscard]] std::error_code take(const platform::FolderHandle& folder);
     const platform::FolderSnapshot& snapshot() const { return m_snapshot; }
-    platform::FolderSnapshot& snapshot() { return m_snapshot; }
+    // The snapshot to play renames on; the next check then reads the old names again.
+    platform::FolderSnapshot& snapshot() {
+        m_checkedOld = {};
+        return m_snapshot;
+    }
 
-    // Checks every row; states gets one per row. The number of rows in error.
+    // Checks every row; states gets one per row. The number of rows in error. The old names' keys and whether
+    // they are files are kept for the next check of the same list of old names (an edit changes new names only).
     qsizetype check(const RenameTable& table, QStringView programName, std::vector<TableRowState>& states);
     // The plan of the rows last checked, where none was in error.
     TablePlan plan(const RenameTable& table, const std::vector<TableRowState>& states) const;
@@ -77,20 +82,35 @@ public:
 private:
     static constexpr std::uint32_t kNone = UINT32_MAX;
 
-    // Indexes the keys [0, count) of one kind into table; the row of a repeated key goes into repeats.
-    void index(const std::vector<qsizetype>& starts, std::vector<std::uint32_t>& table,
-               std::vector<std::uint32_t>& repeats) const;
-    std::uint32_t find(const std::vector<qsizetype>& starts, const std::vector<std::uint32_t>& table,
-                       QByteArrayView key) const;
-    QByteArrayView keyAt(const std::vector<qsizetype>& starts, std::size_t i) const;
+    // The keys of one name per row, one after another in one buffer, found through an open-addressed table of
+    // row numbers. A row without a key has an empty one.
+    struct Keys {
+        QByteArray bytes;
+        std::vector<qsizetype> starts; // where row i's key starts, then the end
+        std::vector<std::uint32_t> table;
+
+        void clear(qsizetype reserve);
+        void add(QByteArrayView key) {
+            bytes.append(key);
+            starts.push_back(bytes.size());
+        }
+        QByteArrayView at(std::size_t i) const {
+            return QByteArrayView(bytes).sliced(starts[i], starts[i + 1] - starts[i]);
+        }
+        // Indexes every key; the rows of a key given before go into repeats, each with the first row of it.
+        void index(std::vector<std::uint32_t>& repeats);
+        std::uint32_t find(QByteArrayView key) const;
+    };
+
+    // The old names' keys, whether each is a file of the folder, and which repeat an earlier row's.
+    void checkOldNames(const NameList& oldNames);
 
     platform::FolderSnapshot m_snapshot;
-    QByteArray m_keys;                     // the keys of every row's old name, then of every row's new name
-    std::vector<qsizetype> m_oldStarts;    // where row i's old key starts in m_keys, then its end
-    std::vector<qsizetype> m_newStarts;    // where row i's new key starts (empty where it has none), then its end
-    std::vector<std::uint32_t> m_oldTable; // open-addressed: row numbers by their old key
-    std::vector<std::uint32_t> m_newTable; // by their new key
-    QByteArray m_key;                      // reused for each name
+    Keys m_old;
+    Keys m_new;
+    NameList m_checkedOld;               // the old names m_old and m_oldFile are of (sharing their text)
+    std::vector<std::uint8_t> m_oldFile; // per row: kIsFile, kRepeated
+    QByteArray m_key;                    // reused for each name
     QByteArray m_encoded;
 };
 

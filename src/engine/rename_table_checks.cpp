@@ -103,18 +103,19 @@ std::error_code TableChecker::take(const platform::FolderHandle& folder) {
     return {};
 }
 
-QByteArrayView TableChecker::keyAt(const std::vector<qsizetype>& starts, std::size_t i) const {
-    return QByteArrayView(m_keys).sliced(starts[i], starts[i + 1] - starts[i]);
+void TableChecker::Keys::clear(qsizetype reserve) {
+    bytes.clear();
+    bytes.reserve(reserve);
+    starts.assign(1, 0);
 }
 
-void TableChecker::index(const std::vector<qsizetype>& starts, std::vector<std::uint32_t>& table,
-                         std::vector<std::uint32_t>& repeats) const {
+void TableChecker::Keys::index(std::vector<std::uint32_t>& repeats) {
     const std::size_t rows = starts.size() - 1;
     table.assign(std::bit_ceil(2 * rows + 2), kNone);
     const std::size_t mask = table.size() - 1;
     repeats.clear();
     for (std::size_t i = 0; i < rows; ++i) {
-        const QByteArrayView key = keyAt(starts, i);
+        const QByteArrayView key = at(i);
         if (key.isEmpty()) {
             continue;
         }
@@ -123,7 +124,7 @@ void TableChecker::index(const std::vector<qsizetype>& starts, std::vector<std::
                 table[slot] = static_cast<std::uint32_t>(i);
                 break;
             }
-            if (keyAt(starts, table[slot]) == key) {
+            if (at(table[slot]) == key) {
                 repeats.push_back(table[slot]);
                 repeats.push_back(static_cast<std::uint32_t>(i));
                 break;
@@ -132,32 +133,52 @@ void TableChecker::index(const std::vector<qsizetype>& starts, std::vector<std::
     }
 }
 
-std::uint32_t TableChecker::find(const std::vector<qsizetype>& starts, const std::vector<std::uint32_t>& table,
-                                 QByteArrayView key) const {
+std::uint32_t TableChecker::Keys::find(QByteArrayView key) const {
     const std::size_t mask = table.size() - 1;
     for (std::size_t slot = hashOf(key) & mask; table[slot] != kNone; slot = (slot + 1) & mask) {
-        if (keyAt(starts, table[slot]) == key) {
+        if (at(table[slot]) == key) {
             return table[slot];
         }
     }
     return kNone;
 }
 
+namespace {
+constexpr std::uint8_t kIsFile = 1;
+constexpr std::uint8_t kRepeated = 2;
+} // namespace
+
+void TableChecker::checkOldNames(const NameList& oldNames) {
+    const auto rows = static_cast<std::size_t>(oldNames.size());
+    const platform::NameRules& rules = m_snapshot.rules();
+    m_old.clear(oldNames.text().size() * 2);
+    m_oldFile.assign(rows, 0);
+    for (std::size_t i = 0; i < rows; ++i) {
+        const QStringView name = oldNames.at(qsizetype(i));
+        const bool keyed = rules.keyOf(name, m_key);
+        m_old.add(keyed ? QByteArrayView(m_key) : QByteArrayView());
+        m_oldFile[i] = keyed && m_snapshot.isFile(name) ? kIsFile : 0;
+    }
+    std::vector<std::uint32_t> repeats;
+    m_old.index(repeats);
+    for (std::size_t k = 1; k < repeats.size(); k += 2) {
+        m_oldFile[repeats[k]] |= kRepeated;
+    }
+    m_checkedOld = oldNames;
+}
+
 qsizetype TableChecker::check(const RenameTable& table, QStringView programName, std::vector<TableRowState>& states) {
     const auto rows = static_cast<std::size_t>(table.OldNames.size());
     const platform::NameRules& rules = m_snapshot.rules();
+    // The same list of old names shares its text and starts with the one checked last.
+    if (m_checkedOld.size() != table.OldNames.size() ||
+        m_checkedOld.text().constData() != table.OldNames.text().constData() ||
+        m_checkedOld.starts().constData() != table.OldNames.starts().constData()) {
+        checkOldNames(table.OldNames);
+    }
     platform::GbkEncoder encoder;
     states.assign(rows, TableRowState::Renamed);
-    m_keys.clear();
-    m_oldStarts.assign(1, 0);
-    m_newStarts.clear();
-    for (std::size_t i = 0; i < rows; ++i) {
-        if (rules.keyOf(table.OldNames.at(qsizetype(i)), m_key)) {
-            m_keys.append(m_key);
-        }
-        m_oldStarts.push_back(m_keys.size());
-    }
-    m_newStarts.push_back(m_keys.size());
+    m_new.clear(table.NewNames.text().size() * 2);
     for (std::size_t i = 0; i < rows; ++i) {
         const QStringView oldName = table.OldNames.at(qsizetype(i));
         const QStringView newName = i < std::size_t(table.NewNames.size()) ? table.NewNames.at(qsizetype(i)) : oldName;
@@ -170,23 +191,19 @@ qsizetype TableChecker::check(const RenameTable& table, QStringView programName,
             state = ownState(newName, programName, encoder, m_encoded);
         }
         if (state == TableRowState::Skipped || state == TableRowState::Unchanged) {
-            m_keys.append(keyAt(m_oldStarts, i).toByteArray());
-        } else if (state == TableRowState::Renamed) {
-            if (rules.storableKeyOf(newName, m_key)) {
-                m_keys.append(m_key);
-            } else {
-                state = TableRowState::TooLong;
-            }
+            m_new.add(m_old.at(i));
+        } else if (state == TableRowState::Renamed && rules.storableKeyOf(newName, m_key)) {
+            m_new.add(m_key);
+        } else {
+            state = state == TableRowState::Renamed ? TableRowState::TooLong : state;
+            m_new.add({});
         }
-        m_newStarts.push_back(m_keys.size());
+        if ((m_oldFile[i] & kRepeated) != 0 && !isRowError(state)) {
+            state = TableRowState::Missing;
+        }
     }
     std::vector<std::uint32_t> repeats;
-    index(m_oldStarts, m_oldTable, repeats);
-    for (std::size_t k = 1; k < repeats.size(); k += 2) {
-        TableRowState& state = states[repeats[k]];
-        state = isRowError(state) ? state : TableRowState::Missing;
-    }
-    index(m_newStarts, m_newTable, repeats);
+    m_new.index(repeats);
     for (const std::uint32_t row : repeats) {
         states[row] = TableRowState::Duplicate;
     }
@@ -194,11 +211,9 @@ qsizetype TableChecker::check(const RenameTable& table, QStringView programName,
     for (std::size_t i = 0; i < rows; ++i) {
         TableRowState& state = states[i];
         if (state == TableRowState::Renamed) {
-            const QByteArrayView newKey = keyAt(m_newStarts, i);
-            if (find(m_oldStarts, m_oldTable, newKey) == kNone &&
-                m_snapshot.contains(table.NewNames.at(qsizetype(i)))) {
+            if (m_old.find(m_new.at(i)) == kNone && m_snapshot.contains(table.NewNames.at(qsizetype(i)))) {
                 state = TableRowState::TakenOutside;
-            } else if (keyAt(m_oldStarts, i).isEmpty() || !m_snapshot.isFile(table.OldNames.at(qsizetype(i)))) {
+            } else if ((m_oldFile[i] & kIsFile) == 0) {
                 state = TableRowState::Missing;
             }
         }
@@ -215,7 +230,7 @@ TablePlan TableChecker::plan(const RenameTable& table, const std::vector<TableRo
     std::vector<int> pred(rows, kNoRow);
     for (std::size_t i = 0; i < rows; ++i) {
         if (states[i] == TableRowState::Renamed) {
-            const std::uint32_t j = find(m_oldStarts, m_oldTable, keyAt(m_newStarts, i));
+            const std::uint32_t j = m_old.find(m_new.at(i));
             if (j != kNone) {
                 next[i] = static_cast<int>(j);
                 pred[j] = static_cast<int>(i);
@@ -252,8 +267,8 @@ TablePlan TableChecker::plan(const RenameTable& table, const std::vector<TableRo
             for (int n = 1; plan.temporaryName.isEmpty(); ++n) {
                 const QString name = QString::fromUtf16(texts::kTemporaryName).arg(n);
                 QByteArray key;
-                if (m_snapshot.rules().keyOf(name, key) && !m_snapshot.contains(name) &&
-                    find(m_oldStarts, m_oldTable, key) == kNone && find(m_newStarts, m_newTable, key) == kNone) {
+                if (m_snapshot.rules().keyOf(name, key) && !m_snapshot.contains(name) && m_old.find(key) == kNone &&
+                    m_new.find(key) == kNone) {
                     plan.temporaryName = name;
                 }
             }

@@ -148,7 +148,9 @@ void PreviewDialog::followTable() {
     m_count->setText(m_model.countLine());
     m_confirm->setEnabled(m_model.errors() == 0);
     const QString inError = QString::fromUtf16(ui_core::texts::kTableInError);
-    if (m_model.errors() > 0) {
+    if (const std::optional<QString> problem = m_model.folderProblem()) {
+        m_note->setText(*problem);
+    } else if (m_model.errors() > 0) {
         m_note->setText(inError);
     } else if (m_note->text() == inError) {
         m_note->clear();

@@ -44,6 +44,8 @@ public:
     // The rows in error; confirming waits for none.
     qsizetype errors() const { return edited() ? m_edits->errors() : 0; }
     std::optional<engine::RenameTable> table() const;
+    // Why the rows could not be checked: the folder could not be read.
+    std::optional<QString> folderProblem() const { return m_edits ? m_edits->folderProblem() : std::nullopt; }
 
     std::optional<QString> paste(int fromRow, const QString& text);
     std::optional<QString> importFile(const QString& path);
