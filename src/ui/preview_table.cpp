@@ -130,7 +130,7 @@ bool PreviewTableModel::setData(const QModelIndex& index, const QVariant& value,
         return false;
     }
     const QString name = value.toString();
-    if (name == data(index, Qt::EditRole).toString() && !edited()) {
+    if (name == data(index, Qt::EditRole).toString()) {
         return false; // opened and left as it was: nothing edited
     }
     edits().setNewName(index.row(), name);

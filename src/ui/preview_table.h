@@ -39,7 +39,7 @@ public:
     // The colour of the rows that will not be renamed and are no problem either.
     void setQuietText(const QColor& colour) { m_quiet = colour; }
 
-    // True once a row was edited: the table runs then, not the previewed request.
+    // True while a row is edited: the table runs then, not the previewed request.
     bool edited() const { return m_edits && m_edits->anyEdited(); }
     // The rows in error; confirming waits for none.
     qsizetype errors() const { return edited() ? m_edits->errors() : 0; }

@@ -117,6 +117,7 @@ void TableEdits::takeNewNames(engine::NameList names) {
         names = std::move(fixed);
     }
     m_newNames = std::move(names);
+    m_anyEdited = false; // every edit taken back: the previewed request runs again
     for (qsizetype i = 0; i < size(); ++i) {
         const bool changed = m_newNames.at(i) != m_startNames.at(i);
         m_edited[std::size_t(i)] = changed ? 1 : 0;

@@ -32,7 +32,7 @@ public:
     bool editable(qsizetype row) const { return m_editable[std::size_t(row)] != 0; }
     // True for a row whose new name the user changed (by hand, paste or import) from where the table started.
     bool edited(qsizetype row) const { return m_edited[std::size_t(row)] != 0; }
-    // True once any row was edited: the table, not the previewed request, is what runs then.
+    // True while any row is edited: the table, not the previewed request, is what runs then.
     bool anyEdited() const { return m_anyEdited; }
     engine::TableRowState state(qsizetype row) const { return m_states[std::size_t(row)]; }
     qsizetype errors() const { return m_errors; }
