@@ -27,13 +27,14 @@ std::vector<int> parseSizes(const char* text) {
 } // namespace
 
 int usage() {
-    std::fputs("usage: filarion_bench [--dir FOLDER] [--runs R] [--sizes N,N...] [--groups G,G...]\n"
-               "       groups: rename (with the listing), process, list, window (with the preview), preview, undo\n"
-               "       rename, process and list measure sizes up to 100000 only; the default sizes are\n"
-               "       10000,100000,200000,1000000 (leave the larger ones out with --sizes 10000,100000)\n"
-               "       filarion_bench --replace-job FOLDER PEAKFILE | --window-job RESULTFILE\n"
-               "       filarion_bench --preview-job RESULTFILE | --undo-job RESULTFILE\n",
-               stderr);
+    std::fputs(
+        "usage: filarion_bench [--dir FOLDER] [--runs R] [--sizes N,N...] [--groups G,G...]\n"
+        "       groups: rename (with the listing), process, list, window (with the preview), preview, undo, table\n"
+        "       rename, process and list measure sizes up to 100000 only; the default sizes are\n"
+        "       10000,100000,200000,1000000 (leave the larger ones out with --sizes 10000,100000)\n"
+        "       filarion_bench --replace-job FOLDER PEAKFILE | --window-job RESULTFILE\n"
+        "       filarion_bench --preview-job RESULTFILE | --undo-job RESULTFILE\n",
+        stderr);
     return 2;
 }
 
@@ -66,7 +67,7 @@ bool parseOptions(int argc, char* argv[], Options& options) {
             return false;
         }
     }
-    const std::set<std::string> known{"preview", "rename", "process", "list", "window", "undo"};
+    const std::set<std::string> known{"preview", "rename", "process", "list", "window", "undo", "table"};
     if (options.runs < 1 || options.sizes.empty() || options.groups.empty() ||
         !std::includes(known.begin(), known.end(), options.groups.begin(), options.groups.end())) {
         return false;

@@ -15,7 +15,7 @@ struct Options {
     std::vector<int> sizes{10000, 100000, 200000, 1000000};
     int runs = 5;
     std::string base;
-    std::set<std::string> groups{"rename", "process", "list", "window", "undo"};
+    std::set<std::string> groups{"rename", "process", "list", "window", "undo", "table"};
 
     // Whether the group measures n files in this run.
     bool measures(const std::string& group, int n) const {

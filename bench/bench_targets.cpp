@@ -4,6 +4,7 @@
 #include "preview_bench.h"
 #include "process_bench.h"
 #include "rename_bench.h"
+#include "table_bench.h"
 #include "undo_bench.h"
 #include "window_bench.h"
 
@@ -47,6 +48,13 @@ std::vector<Target> targets(const Options& options, int& leftOut) {
     for (const std::string& name : {kWindowStartUp, kWindowBothTabs, kPreviewDialog, kUndoPlan}) {
         all.push_back({name == kUndoPlan ? "undo" : "window", {Kind::PerFileScale, name, 1.20, {}}});
     }
+
+    // The table of new names at 100,000 rows: its run near the floor, an edit checked within 0.1 s, a paste and
+    // an import of every row within one refresh.
+    all.push_back({"table", {Kind::RatioToFloor, kTableRun, 1.10, {}, 100000}});
+    all.push_back({"table", {Kind::MedianSeconds, kTableRecheck, 0.100, {}, 100000}});
+    all.push_back({"table", {Kind::RatioBetween, kTablePaste, 1.0, kTableRefresh, 100000}});
+    all.push_back({"table", {Kind::RatioBetween, kTableImport, 1.0, kTableRefresh, 100000}});
 
     std::vector<Target> list;
     for (auto& [group, target] : all) {

@@ -10,6 +10,7 @@
 #include "preview_bench.h"
 #include "process_bench.h"
 #include "rename_bench.h"
+#include "table_bench.h"
 #include "undo_bench.h"
 #include "window_bench.h"
 
@@ -52,6 +53,9 @@ int runBenchmarks(int argc, char* argv[]) {
         }
         if (options.measures("undo", n)) {
             benchUndo(report, pool, n, options.runs);
+        }
+        if (options.measures("table", n)) {
+            benchTable(report, pool, options, n);
         }
     }
     int leftOut = 0;

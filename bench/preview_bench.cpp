@@ -1,6 +1,7 @@
 #include "preview_bench.h"
 
 #include "child_process.h"
+#include "job_guard.h"
 #include "peak_memory.h"
 #include "platform/folder_snapshot.h"
 #include "scratch_folder.h"
@@ -93,6 +94,9 @@ void benchPreview(BenchReport& report, InodePool& pool, int n, int runs) {
             samples.push_back(sample);
             peakKb = std::max(peakKb, kilobytes);
         }
+        if (note.empty() && run.exitCode == kBoxExit) {
+            note = boxNote(resultFile);
+        }
         if (note.empty() && (run.exitCode != 0 || rows != n)) {
             note = "NOT DONE: exit code " + std::to_string(run.exitCode) + ", the dialog showed " +
                    std::to_string(rows) + " of " + std::to_string(n) + " rows";
@@ -139,8 +143,12 @@ int runPreviewJob(int argc, char* argv[]) {
     const ui_core::SystemVolumeSource volumes;
     ui::WindowServices services;
     auto window = std::make_unique<ui::frmMain>(volumes, services);
+    const BoxGuard boxes(argv[2]);
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());
+    if (!waitForStartFolder(*window)) {
+        return 1;
+    }
     window->findChild<QLineEdit*>(u"txtReplaceS"_s)->setText(u"cad"_s);
     window->findChild<QLineEdit*>(u"txtReplaceT"_s)->setText(u"zet"_s);
     auto* preview = window->findChild<QAction*>(u"actPreview"_s);

@@ -1,6 +1,7 @@
 #include "window_bench.h"
 
 #include "child_process.h"
+#include "job_guard.h"
 #include "peak_memory.h"
 #include "scratch_folder.h"
 #include "stopwatch.h"
@@ -166,6 +167,9 @@ void benchStartUp(BenchReport& report, InodePool& pool, int n, int runs) {
                 bothTabs.push_back(both);
                 peakKb = std::max(peakKb, kilobytes);
             }
+            if (note.empty() && run.exitCode == kBoxExit) {
+                note = boxNote(resultFile);
+            }
             if (note.empty() && (run.exitCode != 0 || rows != n)) {
                 note = "NOT DONE: exit code " + std::to_string(run.exitCode) + ", " + std::to_string(rows) + " of " +
                        std::to_string(n) + " rows shown";
@@ -288,6 +292,7 @@ int runWindowJob(int argc, char* argv[]) {
     const ui_core::SystemVolumeSource volumes;
     ui::WindowServices services;
     ui::frmMain window(volumes, services);
+    const BoxGuard boxes(resultFile);
     QApplication::setWindowIcon(window.windowIcon());
     auto* list = control<QListView>(window, u"filTrim"_s);
     auto* tabs = control<QTabWidget>(window, u"TabFunction"_s);

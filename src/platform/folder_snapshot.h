@@ -66,6 +66,8 @@ public:
 
     qsizetype size() const { return static_cast<qsizetype>(m_entries.size()); }
     NameCase nameCase() const { return m_rules.nameCase(); }
+    // How the folder's file system takes names: their keys and the longest it stores.
+    const NameRules& rules() const { return m_rules; }
 
 private:
     static constexpr int kHintDistance = 16;                // a walk's names looked ahead

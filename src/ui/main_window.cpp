@@ -277,8 +277,10 @@ ui_core::CommandInputs frmMain::commandInputs() const {
 // The dialog over the computed rows; it is modal, so nothing changes the window while it is open.
 void frmMain::previewRename() {
     m_session.previewRename(commandInputs(), [this](engine::RenamePreview preview) {
-        PreviewDialog dialog(std::move(preview), this);
-        return dialog.exec() == QDialog::Accepted;
+        PreviewDialog dialog(std::move(preview), this, m_session.folder(), engine::defaultRunEnvironment().programName);
+        ui_core::PreviewChoice choice(dialog.exec() == QDialog::Accepted);
+        choice.table = dialog.table();
+        return choice;
     });
 }
 

@@ -3,8 +3,8 @@
 #include "ui/quiet_text.h"
 #include "ui_core/texts.h"
 
-#include <QBrush>
-#include <QColor>
+#include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,20 +15,16 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <vector>
 
 namespace filarion::ui {
 
 namespace {
 
 using engine::PreviewResult;
-
-enum Column { OldNameColumn, NewNameColumn, ResultColumn, ColumnCount };
-
-// The rows the run leaves under their names for a reason the user should look at.
-bool isProblem(PreviewResult result) {
-    return result == PreviewResult::NameTaken || result == PreviewResult::EmptyName || result == PreviewResult::Refused;
-}
+using Column = PreviewTableModel::Column;
+constexpr Column OldNameColumn = PreviewTableModel::OldNameColumn;
+constexpr Column NewNameColumn = PreviewTableModel::NewNameColumn;
+constexpr Column ResultColumn = PreviewTableModel::ResultColumn;
 
 } // namespace
 
@@ -47,139 +43,18 @@ QRect PreviewDialog::screenGeometryFor(const QWidget* parent) {
     return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-QString previewResultText(PreviewResult result) {
-    switch (result) {
-    case PreviewResult::Renamed:
-        return QString::fromUtf16(ui_core::texts::kResultRenamed);
-    case PreviewResult::Unchanged:
-        return QString::fromUtf16(ui_core::texts::kResultUnchanged);
-    case PreviewResult::SameName:
-        return QString::fromUtf16(ui_core::texts::kResultSameName);
-    case PreviewResult::Skipped:
-        return QString::fromUtf16(ui_core::texts::kResultSkipped);
-    case PreviewResult::NameTaken:
-        return QString::fromUtf16(ui_core::texts::kResultNameTaken);
-    case PreviewResult::EmptyName:
-        return QString::fromUtf16(ui_core::texts::kResultEmptyName);
-    case PreviewResult::Refused:
-        return QString::fromUtf16(ui_core::texts::kResultRefused);
-    }
-    return {};
-}
-
-PreviewTableModel::PreviewTableModel(engine::RenamePreview preview, QObject* parent)
-    : QAbstractTableModel(parent), m_preview(std::move(preview)) {}
-
-int PreviewTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_preview.rows.size());
-}
-
-int PreviewTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
-}
-
-QVariant PreviewTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount()) {
-        return {};
-    }
-    const auto row = static_cast<std::size_t>(index.row());
-    const engine::PreviewRows& rows = m_preview.rows;
-    switch (role) {
-    case Qt::ToolTipRole: // the whole name where the table elides it
-        return index.column() == ResultColumn ? QVariant() : data(index, Qt::DisplayRole);
-    case Qt::DisplayRole:
-        switch (index.column()) {
-        case OldNameColumn:
-            return rows.oldName(row).toString();
-        case NewNameColumn:
-            return rows.newName(row).toString();
-        case ResultColumn:
-            return previewResultText(rows.result(row));
-        default:
-            return {};
-        }
-    case Qt::ForegroundRole:
-        if (isProblem(rows.result(row))) {
-            return QBrush(QColor(0xA0, 0x10, 0x10));
-        }
-        return rows.result(row) == PreviewResult::Renamed ? QVariant() : QVariant(QBrush(m_quiet));
-    case Qt::BackgroundRole:
-        return isProblem(rows.result(row)) ? QVariant(QBrush(QColor(0xFF, 0xE4, 0xE1))) : QVariant();
-    default:
-        return {};
-    }
-}
-
-QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
-        return QAbstractTableModel::headerData(section, orientation, role);
-    }
-    switch (section) {
-    case OldNameColumn:
-        return QString::fromUtf16(ui_core::texts::kPreviewOldName);
-    case NewNameColumn:
-        return QString::fromUtf16(ui_core::texts::kPreviewNewName);
-    case ResultColumn:
-        return QString::fromUtf16(ui_core::texts::kPreviewResult);
-    default:
-        return {};
-    }
-}
-
-// The names a column may need the most room for: a CJK character takes about twice the room of a Latin one, so
-// a name counts its characters from U+1100 on twice. Of the widest by that count, the first few are measured.
-QStringList PreviewTableModel::longestNames() const {
-    constexpr std::size_t kMeasured = 16;
-    // The widest names so far, the narrowest of them first: one pass over the rows, a few entries kept.
-    std::vector<std::pair<qsizetype, QStringView>> widest;
-    widest.reserve(kMeasured + 1);
-    const auto wider = [](const auto& a, const auto& b) { return a.first > b.first; };
-    const engine::PreviewRows& rows = m_preview.rows;
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        for (const QStringView name : {rows.oldName(row), rows.newName(row)}) {
-            if (widest.size() == kMeasured && name.size() * 2 <= widest.front().first) {
-                continue; // not even counting every character twice makes it wider
-            }
-            qsizetype room = name.size();
-            for (const QChar unit : name) {
-                room += unit.unicode() >= 0x1100 ? 1 : 0;
-            }
-            if (widest.size() == kMeasured && room <= widest.front().first) {
-                continue;
-            }
-            widest.emplace_back(room, name);
-            std::push_heap(widest.begin(), widest.end(), wider);
-            if (widest.size() > kMeasured) {
-                std::pop_heap(widest.begin(), widest.end(), wider);
-                widest.pop_back();
-            }
-        }
-    }
-    std::sort_heap(widest.begin(), widest.end(), wider);
-    QStringList longest{headerData(OldNameColumn, Qt::Horizontal, Qt::DisplayRole).toString()};
-    for (const auto& name : widest) {
-        longest << name.second.toString();
-    }
-    return longest;
-}
-
-QString PreviewTableModel::countLine() const {
-    qsizetype renamed = 0;
-    qsizetype skipped = 0;
-    for (std::size_t row = 0; row < m_preview.rows.size(); ++row) {
-        renamed += m_preview.rows.result(row) == PreviewResult::Renamed ? 1 : 0;
-        skipped += m_preview.rows.result(row) == PreviewResult::Skipped ? 1 : 0;
-    }
-    const auto all = static_cast<qsizetype>(m_preview.rows.size());
-    return QString::fromUtf16(ui_core::texts::kPreviewCount)
-        .arg(all)
-        .arg(renamed)
-        .arg(all - renamed - skipped)
-        .arg(skipped);
-}
-
-PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
-    : QDialog(parent), m_model(std::move(preview)) {
+PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent, const QString& folder,
+                             const QString& programName)
+    : QDialog(parent), m_model(std::move(preview), folder, programName), m_folder(folder) {
+    m_chooseFile = [](QWidget* owner, bool save, const QString& start) {
+        const QString filter = QString::fromUtf16(ui_core::texts::kTableFileFilter);
+        return save ? QFileDialog::getSaveFileName(
+                          owner, QString::fromUtf16(ui_core::texts::kTableExport).remove(QStringLiteral("(&E)")), start,
+                          filter)
+                    : QFileDialog::getOpenFileName(
+                          owner, QString::fromUtf16(ui_core::texts::kTableImport).remove(QStringLiteral("(&I)")), start,
+                          filter);
+    };
     setObjectName(QStringLiteral("dlgPreview"));
     setWindowTitle(QString::fromUtf16(ui_core::texts::kPreviewCaption));
     setSizeGripEnabled(true);
@@ -187,11 +62,12 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
     m_count = new QLabel(m_model.countLine(), this);
     m_count->setObjectName(QStringLiteral("lblPreviewCount"));
 
-    m_table = new QTableView(this);
+    m_table = new PreviewTableView(this);
     m_table->setObjectName(QStringLiteral("tblPreview"));
     m_table->setAccessibleName(QString::fromUtf16(ui_core::texts::kPreviewCaption));
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Cells, not rows, are selected: Ctrl+C copies a column's names one per line.
+    m_table->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setWordWrap(false);
     m_table->setShowGrid(false);
     // Fixed row heights, and the names measured only where they are longest: measuring every row would cost
@@ -229,14 +105,32 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
     m_close->setDefault(true);
     connect(m_confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
+    m_export = new QPushButton(QString::fromUtf16(ui_core::texts::kTableExport), this);
+    m_export->setObjectName(QStringLiteral("cmdTableExport"));
+    m_import = new QPushButton(QString::fromUtf16(ui_core::texts::kTableImport), this);
+    m_import->setObjectName(QStringLiteral("cmdTableImport"));
+    m_export->setAutoDefault(false);
+    m_import->setAutoDefault(false);
+    m_export->setEnabled(!folder.isEmpty());
+    m_import->setEnabled(!folder.isEmpty());
+    connect(m_export, &QPushButton::clicked, this, &PreviewDialog::exportTable);
+    connect(m_import, &QPushButton::clicked, this, &PreviewDialog::importTable);
+    connect(m_table, &PreviewTableView::pasteRequested, this, &PreviewDialog::pasteFrom);
+    connect(&m_model, &PreviewTableModel::tableChanged, this, &PreviewDialog::followTable);
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("lblPreviewNote"));
+    m_note->setWordWrap(true);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_export);
+    buttons->addWidget(m_import);
     buttons->addStretch(1);
     buttons->addWidget(m_confirm);
     buttons->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_count);
     layout->addWidget(m_table, 1);
+    layout->addWidget(m_note);
     layout->addLayout(buttons);
     // Wide enough for the names and the results beside the vertical scroll bar; the window can be enlarged.
     setWindowFlag(Qt::WindowMaximizeButtonHint);
@@ -248,6 +142,54 @@ PreviewDialog::PreviewDialog(engine::RenamePreview preview, QWidget* parent)
         std::min(2 * nameWidth + resultWidth + tableChrome + margins.left() + margins.right(), screen.width() * 9 / 10),
         420);
     m_close->setFocus(Qt::OtherFocusReason);
+}
+
+void PreviewDialog::followTable() {
+    m_count->setText(m_model.countLine());
+    m_confirm->setEnabled(m_model.errors() == 0);
+    const QString inError = QString::fromUtf16(ui_core::texts::kTableInError);
+    if (const std::optional<QString> problem = m_model.folderProblem()) {
+        m_note->setText(*problem);
+    } else if (m_model.errors() > 0) {
+        m_note->setText(inError);
+    } else if (m_note->text() == inError) {
+        m_note->clear();
+    }
+}
+
+void PreviewDialog::pasteFrom(int row) {
+    if (m_folder.isEmpty()) {
+        return;
+    }
+    m_note->clear();
+    if (const std::optional<QString> refusal = m_model.paste(row, QGuiApplication::clipboard()->text())) {
+        m_note->setText(*refusal);
+    }
+}
+
+void PreviewDialog::exportTable() {
+    const QString path = m_chooseFile(this, true, m_folder);
+    if (path.isEmpty()) {
+        return;
+    }
+    const std::optional<QString> refusal = m_model.exportFile(path);
+    m_note->setText(refusal.value_or(QString::fromUtf16(ui_core::texts::kTableExported)));
+}
+
+void PreviewDialog::importTable() {
+    const QString path = m_chooseFile(this, false, m_folder);
+    if (path.isEmpty()) {
+        return;
+    }
+    m_note->clear();
+    const std::optional<QString> refusal = m_model.importFile(path);
+    if (!refusal) {
+        m_note->setText(QString::fromUtf16(ui_core::texts::kTableImported));
+    }
+    followTable();
+    if (refusal) {
+        m_note->setText(*refusal);
+    }
 }
 
 } // namespace filarion::ui

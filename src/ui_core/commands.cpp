@@ -97,11 +97,16 @@ CommandEnd WindowCommands::previewRename(const CommandInputs& inputs, const Conf
         m_services.showMessage(*message);
         return CommandEnd::Refused;
     }
-    if (!confirm(std::move(preview))) {
+    const PreviewChoice choice = confirm(std::move(preview));
+    if (!choice.confirmed) {
         return CommandEnd::Done;
     }
     EndRecorder recorder(m_services);
-    engine::RenameFiles(request, recorder, m_environment);
+    if (choice.table) {
+        engine::renameTable(*choice.table, recorder, m_environment);
+    } else {
+        engine::RenameFiles(request, recorder, m_environment);
+    }
     return recorder.end();
 }
 

@@ -4,12 +4,14 @@
 #include "engine/name_list.h"
 #include "engine/rename_preview.h"
 #include "engine/rename_request.h"
+#include "engine/rename_table.h"
 #include "engine/run_log.h"
 #include "listing/file_list_export.h"
 
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace filarion::ui_core {
 
@@ -33,8 +35,16 @@ struct CommandInputs {
 engine::RenameRequest renameRequestOf(const CommandInputs& inputs);
 listing::FileListRequest fileListRequestOf(const CommandInputs& inputs);
 
-// Shows the preview of a rename and answers whether the user confirmed it.
-using ConfirmPreview = std::function<bool(engine::RenamePreview preview)>;
+// What the user chose in the preview: to run the previewed request, to run the table of new names as edited
+// there instead, or nothing. A plain yes or no is the request or nothing.
+struct PreviewChoice {
+    PreviewChoice(bool yes = false) : confirmed(yes) {}
+    bool confirmed = false;
+    std::optional<engine::RenameTable> table;
+};
+
+// Shows the preview of a rename and answers what the user chose.
+using ConfirmPreview = std::function<PreviewChoice(engine::RenamePreview preview)>;
 
 // How a command ended, as the command line's exit status tells it; the window has shown it already.
 enum class CommandEnd : std::uint8_t {
@@ -59,7 +69,8 @@ public:
 
     // The rename preview: the same empty-set message, then the preview, or the message the run would end
     // with before renaming anything. A filled preview goes to confirm; once confirmed, the very request that
-    // was previewed runs, and the run decides on the disk as it is then.
+    // was previewed runs, or the table of new names the user edited there, and the run decides on the disk as
+    // it is then.
     CommandEnd previewRename(const CommandInputs& inputs, const ConfirmPreview& confirm);
 
     // The list export of the list tab's inputs; the same empty-set message.

@@ -49,6 +49,18 @@ inline constexpr char16_t kResultSkipped[] = u"跳过";
 inline constexpr char16_t kResultNameTaken[] = u"重名，保留原名";
 inline constexpr char16_t kResultEmptyName[] = u"改名后为空名，保留原名";
 inline constexpr char16_t kResultRefused[] = u"无法改名";
+// The preview as a table of new names: its count line (%1 all, %2 renamed, %3 unchanged, %4 skipped, %5 in
+// error), its buttons, the mark of an edited row, and the refusal of a paste (%1 lines, %2 rows from the current
+// one on).
+inline constexpr char16_t kTableCount[] = u"共 %1 个文件：改名 %2 个，不变 %3 个，跳过 %4 个，有错 %5 个";
+inline constexpr char16_t kTableExport[] = u"导出改名表(&E)…";
+inline constexpr char16_t kTableImport[] = u"导入改名表(&I)…";
+inline constexpr char16_t kTableFileFilter[] = u"改名表 (*.txt);;所有文件 (*)";
+inline constexpr char16_t kTableExported[] = u"改名表已导出。";
+inline constexpr char16_t kTableImported[] = u"改名表已导入。";
+inline constexpr char16_t kRowEdited[] = u"已编辑";
+inline constexpr char16_t kPasteTooMany[] = u"剪贴板中有 %1 行，多于当前行起的 %2 行，未粘贴！";
+inline constexpr char16_t kTableInError[] = u"有错的行在“结果”一栏中注明原因，改正后才能确认改名。";
 
 // What a screen reader says for the controls that carry no caption of their own: the field or list by what
 // it holds or by the caption of its option or label.

@@ -2,6 +2,7 @@
 // and a list file is either the old one or the whole new one.
 
 #include "engine/rename_run.h"
+#include "engine/rename_table.h"
 #include "engine/undo_run.h"
 #include "listing/file_list_export.h"
 #include "platform/gbk_codec.h"
@@ -227,6 +228,105 @@ TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
     std::printf("[ crash    ] list of %lld names: %d runs, %d kills survived, %d lists replaced whole, %d stray "
                 "copies\n",
                 static_cast<long long>(request.files.size()), trials, kills, replaced, strays);
+}
+
+// A table of new names whose rows rotate in cycles of three (each cycle through the temporary name) and end in a
+// chain, killed at a random moment, then undone. Afterwards the folder is exactly what the first steps of the
+// plan make of it, every step made has its line (only the last batch's lines may name steps not made), and the
+// undo brings every file back to its name, the temporary one included.
+TEST(Crash, TableWithCyclesKilledAtRandomLosesNoFileAndIsUndoneWhole) {
+    constexpr int kTableFiles = 3000;
+    constexpr int kTableKills = 25;
+    const TempFolder folder;
+    const QByteArray root = QFile::encodeName(folder.path()) + '/';
+    const QByteArray logPath = root + "QuillmarkLog.txt";
+    QHash<QByteArray, QByteArray> start;
+    for (int k = 0; k < kTableFiles; ++k) {
+        const QByteArray name = "t_" + QByteArray::number(k) + ".dat";
+        ASSERT_TRUE(createExclusive(root + name, "table file " + QByteArray::number(k)));
+        start.insert(name, "table file " + QByteArray::number(k));
+    }
+    const QStringList names = readWorkingSet(folder.path(), u"*.dat"_s);
+    platform::GbkEncoder encoder;
+    const QByteArray header = encoder.encode(headerLine()) + "\r\n";
+    std::mt19937 random(777U);
+    QByteArray log;
+    int kills = 0;
+    int completed = 0;
+    for (int trial = 0; kills < kTableKills && trial < kMaxTrials; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        QStringList newNames = names;
+        for (qsizetype i = trial % 3; i + 2 < names.size(); i += 3) {
+            newNames[i] = names[i + 1];
+            newNames[i + 1] = names[i + 2];
+            newNames[i + 2] = names[i];
+        }
+        newNames.last() = u"chain_end.dat"_s;
+        const engine::RenameTable table{folder.path(), names, newNames};
+        engine::TablePreview preview;
+        ASSERT_EQ(engine::previewTable(table, preview, fixedEnvironment()), std::nullopt);
+        ASSERT_EQ(preview.errors, 0);
+        std::vector<QByteArray> lines;
+        qint64 fullSize = header.size();
+        for (qsizetype k = 0; k < preview.plan.from.size(); ++k) {
+            lines.push_back(
+                encoder.encode(doneLine(preview.plan.from.at(k).toString(), preview.plan.to.at(k).toString())) +
+                "\r\n");
+            fullSize += lines.back().size();
+        }
+        QByteArray now;
+        ASSERT_NO_FATAL_FAILURE(runAndKillWithinLog(
+            [&] {
+                SilentServices services;
+                engine::renameTable(table, services, fixedEnvironment());
+            },
+            logPath, log, fullSize, random, kills, completed, now));
+        LogGrowth growth;
+        ASSERT_NO_FATAL_FAILURE(readLogGrowth(QByteArrayView(now).sliced(log.size()), header, lines, growth));
+
+        // The folder as it is, against the plan played step by step: some count of first steps made it.
+        QHash<QByteArray, QByteArray> actual;
+        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
+            if (entry != "QuillmarkLog.txt") {
+                actual.insert(entry, readBytes(root + entry).value_or("<unreadable>"));
+            }
+        }
+        QHash<QByteArray, QByteArray> played = start;
+        const auto mismatchAt = [&](const QByteArray& name) { return played.value(name) != actual.value(name); };
+        qsizetype mismatches = 0;
+        for (auto it = actual.cbegin(); it != actual.cend(); ++it) {
+            mismatches += mismatchAt(it.key()) ? 1 : 0;
+        }
+        for (auto it = played.cbegin(); it != played.cend(); ++it) {
+            mismatches += !actual.contains(it.key()) ? 1 : 0;
+        }
+        qsizetype renamed = mismatches == 0 ? 0 : -1;
+        for (qsizetype k = 0; k < growth.lined && k < preview.plan.from.size(); ++k) {
+            const QByteArray from = QFile::encodeName(preview.plan.from.at(k).toString());
+            const QByteArray to = QFile::encodeName(preview.plan.to.at(k).toString());
+            mismatches -= (mismatchAt(from) ? 1 : 0) + (mismatchAt(to) ? 1 : 0);
+            played.insert(to, played.take(from));
+            mismatches += (mismatchAt(from) ? 1 : 0) + (mismatchAt(to) ? 1 : 0);
+            renamed = mismatches == 0 ? k + 1 : renamed;
+        }
+        ASSERT_GE(renamed, 0) << "the folder is no state the plan's first steps with their lines make";
+        ASSERT_TRUE(renamed == 0 || growth.headed);
+        ASSERT_NO_FATAL_FAILURE(expectLinesAheadOfOneBatch(renamed, growth.lined, growth.torn));
+
+        SilentServices undo;
+        engine::undoLastRun(folder.path(), undo, fixedEnvironment());
+        QHash<QByteArray, QByteArray> back;
+        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
+            if (entry != "QuillmarkLog.txt") {
+                back.insert(entry, readBytes(root + entry).value_or("<unreadable>"));
+            }
+        }
+        ASSERT_EQ(back, start) << "the undo did not bring every file back to its name";
+        log = readBytes(logPath).value_or(QByteArray());
+    }
+    EXPECT_GE(kills, kTableKills);
+    std::printf("[ crash    ] table of %d rows in cycles: %d kills survived, %d runs ended first, undone whole\n",
+                kTableFiles, kills, completed);
 }
 
 // The rename run on a NAS through sshfs, where a rename takes two steps (a hard link and the removal of the old
