@@ -227,10 +227,10 @@ void WindowFaultTest::leavingThePatternBoxDoesNotReadTheFolderAgain() {
     QCOMPARE(listed(*window), QStringList{u"a.txt"_s});
 
     box->showPopup();
-    QTRY_VERIFY(box->view()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(box->view()->isVisible(), kEventWait);
     box->view()->setCurrentIndex(box->model()->index(box->findText(u"*.txt"_s), 0));
     QTest::keyClick(box->view(), Qt::Key_Return);
-    QTRY_COMPARE(listed(*window), (QStringList{u"a.txt"_s, u"b.txt"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(listed(*window), (QStringList{u"a.txt"_s, u"b.txt"_s}), kEventWait);
 }
 
 } // namespace filarion::test

@@ -69,7 +69,7 @@ void StartFolderTest::goesToTheFolderOrStaysWhereItStarted() {
     if (way == u"argument") {
         window->startIn(*ui_core::parseCommandLine({u"filarion"_s, given}, u"3.00"_s).folder);
         QVERIFY(window->starting());
-        QTRY_VERIFY_WITH_TIMEOUT(!window->starting(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->starting(), kEventWait);
     } else {
         QWidget* target = control<QAbstractItemView>(*window, way)->viewport();
         QMimeData data;

@@ -301,7 +301,7 @@ void WindowFilesTest::exitButtonClosesWindow() {
     const auto window = openWindow(volumes);
     QVERIFY(window);
     QTest::keyClick(window.get(), Qt::Key_X, Qt::AltModifier);
-    QTRY_VERIFY(!window->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), kEventWait);
 }
 
 void WindowFilesTest::inputThroughTheXServer_data() {
