@@ -97,13 +97,10 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(filarion::ui::frmMain::windowFont());
     const filarion::ui_core::SystemVolumeSource volumes;
     filarion::ui::WindowServices services;
-    filarion::ui::frmMain window(volumes, services);
+    // A folder given is read instead of the working folder, and shown in the first frame when it answers in time.
+    filarion::ui::frmMain window(volumes, services, line.folder);
     window.setWindowIcon(programIcon());
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
-    // Before the event loop paints the window: it comes up in the folder, or over the message.
-    if (line.folder) {
-        window.startIn(*line.folder);
-    }
     return QApplication::exec();
 }
