@@ -157,12 +157,30 @@ def check_preview_table(app, nodes, failures):
     fields["替换前"].queryEditableText().setTextContents("a")
     fields["替换后"].queryEditableText().setTextContents("b")
     xdotool("key", "alt+p")
-    tables = wait_for(lambda: [node for _, node in walk(app) if node.getRoleName() == "table"], 20)
+    tables = wait_for(lambda: tables_of(app), 20)
     names = [table.name for table in tables]
     print("preview tables:", names)
     if names != ["改名预览"]:
         failures.append(f"the preview's tables are named {names}")
-    xdotool("key", "Escape")
+    # Escape closes the preview once it is active: pressed again, within a bound, until its table is gone.
+    deadline = time.monotonic() + 60
+    while tables_of(app) and time.monotonic() < deadline:
+        xdotool("key", "Escape")
+        wait_for(lambda: not tables_of(app), 3)
+    if tables_of(app):
+        failures.append("the preview stayed open after Escape")
+
+
+def tables_of(app):
+    return [node for _, node in walk(app) if node.getRoleName() == "table"]
+
+
+def walk_nodes(app):
+    return [node for _, node in walk(app)]
+
+
+def shown_buttons(nodes):
+    return sorted(node.name for node in nodes if node.getRoleName() == "push button" and showing(node))
 
 
 def check(nodes, failures):
@@ -207,7 +225,8 @@ def run(program):
             if app is None:
                 print("the program did not show up on the accessibility bus")
                 return 1
-            time.sleep(0.5)  # the window's first layout
+            # The window's first layout: its controls are all there.
+            wait_for(lambda: len([node for _, node in walk(app) if node.getRoleName() == "push button"]) >= 2, 20)
             print("== the rename tab")
             nodes = snapshot(app)
             check(nodes, failures)
@@ -219,11 +238,12 @@ def run(program):
             # The command button's name follows its caption when the list tab is chosen.
             tab = next(node for node in nodes if node.getRoleName() == "page tab" and node.name == "文件清单")
             tab.queryAction().doAction(0)
-            time.sleep(0.5)
+            expected_buttons = sorted(["生成清单", "退出"])
+            wait_for(lambda: shown_buttons(walk_nodes(app)) == expected_buttons, 20)
             print("== the list tab")
             nodes = snapshot(app)
-            buttons = sorted(node.name for node in nodes if node.getRoleName() == "push button" and showing(node))
-            if buttons != sorted(["生成清单", "退出"]):
+            buttons = shown_buttons(nodes)
+            if buttons != expected_buttons:
                 failures.append(f"buttons on the list tab: {buttons}")
         finally:
             process.terminate()

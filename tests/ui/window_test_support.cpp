@@ -43,7 +43,8 @@ void RetryingAnswerer::poll() {
     } else if (m_lastTry.elapsed() < kRetryAfter) {
         return;
     } else if (m_since.elapsed() > kEventWait) {
-        const QString what = open->objectName() + u' ' + open->windowTitle();
+        // A message box by its text, any other window by its name and caption.
+        const QString what = open->objectName() + u' ' + open->windowTitle() + u' ' + open->property("text").toString();
         QTest::qFail(qPrintable(u"A modal window was still open after every answer given it: "_s + what), __FILE__,
                      __LINE__);
         open->close();
