@@ -106,18 +106,28 @@ struct OwnServices {
 };
 class WindowWithServices : private OwnServices, public ui::frmMain {
 public:
-    explicit WindowWithServices(const ui_core::VolumeSource& volumes) : frmMain(volumes, services) {}
+    WindowWithServices(const ui_core::VolumeSource& volumes, const std::optional<QString>& given)
+        : frmMain(volumes, services, given) {}
 };
 
 } // namespace
 
-std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes) {
-    std::unique_ptr<ui::frmMain> window = std::make_unique<WindowWithServices>(volumes);
+std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes, const std::optional<QString>& given) {
+    std::unique_ptr<ui::frmMain> window = std::make_unique<WindowWithServices>(volumes, given);
     window->show();
     window->activateWindow();
     // The start folder is read on a thread of its own; the tests begin from its lists.
-    if (!QTest::qWaitForWindowActive(window.get(), kEventWait) ||
-        !QTest::qWaitFor([&] { return !window->starting(); }, kEventWait)) {
+    // A message about a folder given comes over the window as it shows; once it is answered, the window is
+    // made active again where the platform does not (offscreen).
+    const bool active = QTest::qWaitFor(
+        [&] {
+            if (!window->isActiveWindow() && QApplication::activeModalWidget() == nullptr) {
+                window->activateWindow();
+            }
+            return window->isActiveWindow();
+        },
+        kEventWait);
+    if (!active || !QTest::qWaitFor([&] { return !window->starting(); }, kEventWait)) {
         return nullptr;
     }
     return window;

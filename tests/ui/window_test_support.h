@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace filarion::test {
 
@@ -89,8 +90,10 @@ private:
     RetryingAnswerer m_answerer;
 };
 
-// The main window on the system's volumes or on a test's, shown and active, so that focus events flow.
-std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes);
+// The main window on the system's volumes or on a test's, shown and active, so that focus events flow; started
+// in the folder given as on the command line, when one is.
+std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes,
+                                        const std::optional<QString>& given = std::nullopt);
 
 // The main window on the system's volumes, shown and active, its folder list set to the folder; nothing when
 // either fails.
