@@ -28,6 +28,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -272,8 +273,8 @@ void benchWindow(BenchReport& report, InodePool& pool, int n, int runs) {
 }
 
 int runWindowJob(int argc, char* argv[]) {
-    if (argc != 4) {
-        std::fputs("usage: filarion_bench --window-job RESULTFILE FOLDER\n", stderr);
+    if (argc != 3 && argc != 4) {
+        std::fputs("usage: filarion_bench --window-job RESULTFILE [FOLDER]\n", stderr);
         return 2;
     }
     const std::string resultFile = argv[2];
@@ -288,7 +289,7 @@ int runWindowJob(int argc, char* argv[]) {
     QApplication::setFont(ui::frmMain::windowFont());
     const ui_core::SystemVolumeSource volumes;
     ui::WindowServices services;
-    ui::frmMain window(volumes, services, qtPath(argv[3]));
+    ui::frmMain window(volumes, services, argc == 4 ? std::optional(qtPath(argv[3])) : std::nullopt);
     QApplication::setWindowIcon(window.windowIcon());
     auto* list = control<QListView>(window, u"filTrim"_s);
     auto* tabs = control<QTabWidget>(window, u"TabFunction"_s);
