@@ -32,7 +32,7 @@ int usage() {
         "       groups: rename (with the listing), process, list, window (with the preview), preview, undo, table\n"
         "       rename, process and list measure sizes up to 100000 only; the default sizes are\n"
         "       10000,100000,200000,1000000 (leave the larger ones out with --sizes 10000,100000)\n"
-        "       filarion_bench --replace-job FOLDER PEAKFILE | --window-job RESULTFILE\n"
+        "       filarion_bench --replace-job FOLDER PEAKFILE | --window-job RESULTFILE [FOLDER]\n"
         "       filarion_bench --preview-job RESULTFILE | --undo-job RESULTFILE\n",
         stderr);
     return 2;

@@ -29,6 +29,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -135,8 +136,9 @@ Sample firstRefresh(const std::string& folder, int n, std::string& note) {
     return sample;
 }
 
-// Start-up, each run a child process started in a fresh folder, so every run is a cold start of the
-// window; the first listing of the same folder alone next to it, in turns first.
+// Start-up, each run a child process given a fresh folder as a file manager gives it (the folder on the command
+// line, the working folder elsewhere), so every run is a cold start of the window; the first listing of the
+// same folder alone next to it, in turns first.
 void benchStartUp(BenchReport& report, InodePool& pool, int n, int runs) {
     const std::string self = ownProgramPath();
     const std::string resultFile = pool.base() + "/window-job.txt";
@@ -154,7 +156,7 @@ void benchStartUp(BenchReport& report, InodePool& pool, int n, int runs) {
                 continue;
             }
             ::unlink(resultFile.c_str());
-            const ChildRun run = runChild({self, "--window-job", resultFile}, folder.path());
+            const ChildRun run = runChild({self, "--window-job", resultFile, folder.path()}, pool.base());
             process.push_back({run.seconds, run.cpuSeconds});
             std::ifstream result(resultFile);
             Sample sample;
@@ -275,8 +277,8 @@ void benchWindow(BenchReport& report, InodePool& pool, int n, int runs) {
 }
 
 int runWindowJob(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fputs("usage: filarion_bench --window-job RESULTFILE\n", stderr);
+    if (argc != 3 && argc != 4) {
+        std::fputs("usage: filarion_bench --window-job RESULTFILE [FOLDER]\n", stderr);
         return 2;
     }
     const std::string resultFile = argv[2];
@@ -291,7 +293,7 @@ int runWindowJob(int argc, char* argv[]) {
     QApplication::setFont(ui::frmMain::windowFont());
     const ui_core::SystemVolumeSource volumes;
     ui::WindowServices services;
-    ui::frmMain window(volumes, services);
+    ui::frmMain window(volumes, services, argc == 4 ? std::optional(qtPath(argv[3])) : std::nullopt);
     const BoxGuard boxes(resultFile);
     QApplication::setWindowIcon(window.windowIcon());
     auto* list = control<QListView>(window, u"filTrim"_s);

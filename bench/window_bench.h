@@ -22,11 +22,12 @@ inline const std::string kWindowKeystroke = "window pattern keystroke";
 // Needs the offscreen platform (QT_QPA_PLATFORM=offscreen) or a display.
 void benchWindow(BenchReport& report, InodePool& pool, int n, int runs);
 
-// The child side of the start-up measurement, run as `filarion_bench --window-job RESULTFILE` in the
-// folder the window is to open on. Writes "seconds cpuSeconds rows bothSeconds bothCpuSeconds peakKb" to
-// RESULTFILE: the time from the QApplication's creation to the window's first painted frame, the file list's
-// row count then, the time until the other tab has been chosen and drawn too, and the process's peak resident
-// set at that point.
+// The child side of the start-up measurement, run as `filarion_bench --window-job RESULTFILE FOLDER`, the
+// folder the window is to open on given as on the command line, in another working folder (without FOLDER:
+// the working folder, as the program started in it). Writes "seconds cpuSeconds
+// rows bothSeconds bothCpuSeconds peakKb" to RESULTFILE: the time from the QApplication's creation to the window's
+// first painted frame, the file list's row count then, the time until the other tab has been chosen and drawn too, and
+// the process's peak resident set at that point.
 int runWindowJob(int argc, char* argv[]);
 
 } // namespace filarion::bench

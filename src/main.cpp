@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,18 +30,29 @@ int answerWithoutWindow(int argc, char* argv[]) {
     return failed ? 1 : 0;
 }
 
-// Qt ends the program (qFatal, then abort) when its platform plugin reaches no display. While the application
-// is being made, Qt's messages are held back: a fatal one gives way to the program's own message and status 1;
-// the others are told once the application stands.
+// Qt ends the program (qFatal, then abort) when no platform plugin can be initialized. While the application is
+// being made, Qt's messages are held back. A fatal one after a plugin told that it reached no display (xcb: "could
+// not connect to display", Wayland: "Failed to create wl_display") gives way to the program's own message; any
+// other fatal one (a platform that does not exist, a device missing) is told as Qt wrote it, after the messages
+// held. Either ends the program with status 1; the messages held otherwise are told once the application stands.
 QStringList g_heldMessages;
 
+bool toldNoDisplay(const QStringList& messages) {
+    return std::any_of(messages.cbegin(), messages.cend(), [](const QString& message) {
+        return message.contains(u"could not connect to display") || message.contains(u"Failed to create wl_display");
+    });
+}
+
 void holdUntilDisplayIsReached(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtFatalMsg) {
-        std::fputs((QString::fromUtf16(filarion::ui_core::texts::kNoDisplay) + u'\n').toLocal8Bit().constData(),
-                   stderr);
-        std::_Exit(1);
+    const QString formatted = qFormatLogMessage(type, context, message);
+    if (type != QtFatalMsg) {
+        g_heldMessages.push_back(formatted);
+        return;
     }
-    g_heldMessages.push_back(qFormatLogMessage(type, context, message));
+    const QString told = toldNoDisplay(g_heldMessages) ? QString::fromUtf16(filarion::ui_core::texts::kNoDisplay)
+                                                       : (g_heldMessages + QStringList{formatted}).join(u'\n');
+    std::fputs((told + u'\n').toLocal8Bit().constData(), stderr);
+    std::_Exit(1);
 }
 
 void tellHeldMessages() {
@@ -85,13 +97,10 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(filarion::ui::frmMain::windowFont());
     const filarion::ui_core::SystemVolumeSource volumes;
     filarion::ui::WindowServices services;
-    filarion::ui::frmMain window(volumes, services);
+    // A folder given is read instead of the working folder, and shown in the first frame when it answers in time.
+    filarion::ui::frmMain window(volumes, services, line.folder);
     window.setWindowIcon(programIcon());
     QApplication::setWindowIcon(window.windowIcon());
     window.show();
-    // Before the event loop paints the window: it comes up in the folder, or over the message.
-    if (line.folder) {
-        window.startIn(*line.folder);
-    }
     return QApplication::exec();
 }

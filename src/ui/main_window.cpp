@@ -66,12 +66,14 @@ QString helpText() {
 
 } // namespace
 
-frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, QWidget* parent)
+frmMain::frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, const std::optional<QString>& given,
+                 QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      // The session starts reading the start folder on a thread of its own while the window is built; its
-      // lists fill when it answers, and a folder that never answers holds up nothing.
-      m_scale(logicalDpiX(), logicalDpiY()), m_services(services), m_session(volumes, services) {
+      // The session starts reading the start folder (the one given, else the working folder) on a thread of its
+      // own while the window is built; its lists fill when it answers, and a folder that never answers holds up
+      // nothing.
+      m_scale(logicalDpiX(), logicalDpiY()), m_services(services), m_session(volumes, services, given) {
     setObjectName(u"frmMain"_s);
     presentAsWindow();
     initResources();
@@ -204,9 +206,10 @@ void frmMain::Form_Load() {
         (void)grab();
     }
     (void)m_session.settleStart(kStartFolderWait);
-    // The drive of the program's own folder; choosing another drive runs the drive handling.
+    // The drive of the program's own folder; choosing another drive runs the drive handling. A folder given on
+    // the command line keeps its own drive: the drive handling would move the window away from it.
     const QString programDrive = m_session.driveOf(platform::programFolder());
-    if (!programDrive.isEmpty()) {
+    if (!programDrive.isEmpty() && !m_session.folderGiven()) {
         m_driTrim->setCurrentIndex(m_driTrim->findData(programDrive));
     }
     setWindowTitle(text(ui_core::texts::kAppTitle));

@@ -34,13 +34,16 @@ class frmMain : public QWidget {
 
 public:
     // The drive list offers the volumes of `volumes`; the commands talk back through `services`, which the
-    // window attaches its progress bar and file list to. Both must outlive the window.
-    frmMain(const ui_core::VolumeSource& volumes, WindowServices& services, QWidget* parent = nullptr);
+    // window attaches its progress bar and file list to. Both must outlive the window. A folder `given` on
+    // the command line is the one the window starts in, and shown in its first frame when it answers in time;
+    // the working folder is then not read (Session).
+    frmMain(const ui_core::VolumeSource& volumes, WindowServices& services,
+            const std::optional<QString>& given = std::nullopt, QWidget* parent = nullptr);
     ~frmMain() override;
 
     const ui_core::WorkingSet& workingSet() const { return m_session.workingSet(); }
 
-    // The folder given on the command line: Session::startIn.
+    // A folder given later: Session::startIn.
     void startIn(const QString& given) { m_session.startIn(given); }
     // The start folder, or the one given, has not answered yet: its lists are empty.
     bool starting() const { return m_session.starting(); }

@@ -43,16 +43,17 @@ void frmMain::presentAsWindow() {
     (void)installed;
 }
 
-// Tab follows the screen: the left column from top to bottom, then the middle column (the tabs, the shown
-// frame row by row, each row from left to right, the two buttons), then the help box. The frames, their
-// labels and the progress bar never take the focus; of an option group only the set button does, and the
-// hidden frame's controls are passed over.
+// Tab follows the layout's focus order, by tab index: the command button, the folder and file lists, the pattern
+// box, the exit button, the drive list, the help box, then the tabs and the frames' controls. Frames, labels
+// and the progress bar keep their places but never take the focus; of an option group only the set button
+// does, and the hidden frame's controls are passed over.
 void frmMain::setFocusOrder() {
     m_proCourse->setFocusPolicy(Qt::NoFocus);
     const char16_t* const order[] = {
-        u"driTrim",     u"dirTrim",   u"filTrim",    u"comPostfix", u"TabFunction", u"optReplace", u"txtReplaceS",
-        u"txtReplaceT", u"optPrefix", u"txtPrefix",  u"optFill",    u"txtFill",     u"optInsert",  u"txtPosition",
-        u"txtInsert",   u"txtName",   u"optPostfix", u"optNo",      u"cmdTrim",     u"cmdExit",    u"txtHelp"};
+        u"cmdTrim",    u"dirTrim",     u"filTrim",   u"comPostfix",  u"cmdExit",     u"driTrim",    u"txtHelp",
+        u"proCourse",  u"TabFunction", u"frmRename", u"txtReplaceT", u"txtReplaceS", u"optFill",    u"optPrefix",
+        u"optReplace", u"txtFill",     u"txtPrefix", u"frmBill",     u"optNo",       u"optPostfix", u"txtName",
+        u"labName",    u"txtInsert",   u"optInsert", u"txtPosition", u"lblPosition", u"lblInsert"};
     const auto named = [this](const char16_t* name) { return findChild<QWidget*>(QString::fromUtf16(name)); };
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(named(order[i - 1]), named(order[i]));

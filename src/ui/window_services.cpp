@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QTimer>
 #include <QWindow>
 
 namespace filarion::ui {
@@ -57,6 +58,14 @@ void WindowServices::detach() {
 }
 
 void WindowServices::showMessage(const QString& text) {
+    // A message while the window is still being built (a folder given on the command line that cannot be
+    // opened) comes over the window once it is shown, from the event loop.
+    if (m_window != nullptr && !m_window->isVisible()) {
+        QTimer::singleShot(0, m_window.data(), [window = m_window, text] {
+            runBox(window.data(), QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
+        });
+        return;
+    }
     runBox(m_window.data(), QMessageBox::Information, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 

@@ -12,12 +12,13 @@ QString cleanFolder(const QString& folder) {
     return QDir::cleanPath(QDir(folder).absolutePath());
 }
 
-Session::Session(const VolumeSource& volumes, engine::CommandServices& services, QObject* parent)
+Session::Session(const VolumeSource& volumes, engine::CommandServices& services, const std::optional<QString>& given,
+                 QObject* parent)
     : QObject(parent), m_drives(volumes), m_services(services), m_commands(services),
-      m_folder(cleanFolder(platform::workingFolder())),
+      m_folder(cleanFolder(platform::workingFolder())), m_folderGiven(given.has_value()),
       m_start([this](StartAnswer answer) { startAnswered(std::move(answer)); }) {
     m_set.setPatternText(QString::fromUtf16(texts::kStartPattern));
-    m_start.read(std::nullopt, m_folder, m_set.patternText());
+    m_start.read(given, m_folder, m_set.patternText());
 }
 
 // Until the start folder has answered, it is what a folder that cannot be opened falls back on; after, the

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <optional>
 
 namespace filarion::ui_core {
 
@@ -25,8 +26,11 @@ class Session : public QObject {
 
 public:
     // Stands in the process's working folder with empty lists, under the pattern the pattern box starts with,
-    // and starts reading that folder on a thread of its own. Both must outlive the session.
-    Session(const VolumeSource& volumes, engine::CommandServices& services, QObject* parent = nullptr);
+    // and starts reading on a thread of its own the folder given on the command line (a file: its folder), or
+    // without one the working folder. The working folder is read only when no folder is given or the one given
+    // cannot be opened (startIn). Volumes and services must outlive the session.
+    Session(const VolumeSource& volumes, engine::CommandServices& services,
+            const std::optional<QString>& given = std::nullopt, QObject* parent = nullptr);
 
     const std::vector<platform::Volume>& volumes() const { return m_drives.volumes(); }
     QString driveOf(const QString& folder) const { return m_drives.driveOf(folder); }
@@ -42,6 +46,8 @@ public:
     void startIn(const QString& given);
     // The start folder, or the one given, has not answered yet.
     bool starting() const { return m_start.pending(); }
+    // A folder was given on the command line when the session was made.
+    bool folderGiven() const { return m_folderGiven; }
     // Waits at most `wait` for the start folder, and shows it at once when it answers in that time.
     bool settleStart(std::chrono::milliseconds wait) { return m_start.settle(wait); }
 
@@ -80,6 +86,7 @@ private:
     engine::CommandServices& m_services;
     WindowCommands m_commands;
     QString m_folder;
+    bool m_folderGiven = false;
     WorkingSet m_set;
     FileListModel m_files{m_set}; // reads m_set, so it is declared after it and goes before it
     StartFolderReader m_start;    // goes first: an answer never meets a session half gone

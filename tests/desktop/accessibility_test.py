@@ -55,12 +55,14 @@ EXPECTED = [
 # Over AT-SPI a combo box is named by its current value; what it is goes in its description.
 EXPECTED_COMBO_DESCRIPTIONS = {"驱动器", "文件类型"}
 
-# What Tab reaches from the command button, where the focus starts, as the screen shows the controls: the
-# other button, the help box, the left column from the top, the tabs, the rename frame row by row and left
-# to right (of the options only the set one), and the command button again.
+# What Tab reaches from the command button, where the focus starts, in the layout's focus order: the folder
+# and file lists, the pattern box, the exit button, the drive list, the help box, the tabs, then the rename
+# frame's controls by tab index (of the options only the set one; a field entered sets its own), and the
+# command button again.
 EXPECTED_TAB_ORDER = [
-    "确认改名", "退出", "使用说明", "驱动器", "文件夹", "文件", "文件类型", "文件改名", "左栏内字符替换为右栏",
-    "替换前", "替换后", "词头", "补齐字符", "插入位置：第几个字符后", "插入的字符串", "确认改名",
+    "确认改名", "文件夹", "文件", "文件类型", "退出", "驱动器", "使用说明", "文件改名", "替换后", "替换前",
+    "左栏内字符替换为右栏", "补齐字符", "词头", "插入的字符串", "指定位置处插入字符串", "插入位置：第几个字符后",
+    "确认改名",
 ]
 
 
@@ -139,8 +141,9 @@ def check_tab_order(app, failures):
     visited = [what(focused(app))]
     while len(visited) < len(EXPECTED_TAB_ORDER):
         xdotool("key", "Tab")
-        time.sleep(0.3)
-        visited.append(what(focused(app)))
+        # The focus moves when the window has taken the key: waited for, with a bound, however busy the machine.
+        visited.append(wait_for(lambda: (lambda now: now if now != visited[-1] else None)(what(focused(app))), 20)
+                       or visited[-1])
     print("Tab order:", " → ".join(str(name) for name in visited))
     if visited != EXPECTED_TAB_ORDER:
         failures.append(f"Tab order {visited}")
@@ -154,12 +157,30 @@ def check_preview_table(app, nodes, failures):
     fields["替换前"].queryEditableText().setTextContents("a")
     fields["替换后"].queryEditableText().setTextContents("b")
     xdotool("key", "alt+p")
-    tables = wait_for(lambda: [node for _, node in walk(app) if node.getRoleName() == "table"], 20)
+    tables = wait_for(lambda: tables_of(app), 20)
     names = [table.name for table in tables]
     print("preview tables:", names)
     if names != ["改名预览"]:
         failures.append(f"the preview's tables are named {names}")
-    xdotool("key", "Escape")
+    # Escape closes the preview once it is active: pressed again, within a bound, until its table is gone.
+    deadline = time.monotonic() + 60
+    while tables_of(app) and time.monotonic() < deadline:
+        xdotool("key", "Escape")
+        wait_for(lambda: not tables_of(app), 3)
+    if tables_of(app):
+        failures.append("the preview stayed open after Escape")
+
+
+def tables_of(app):
+    return [node for _, node in walk(app) if node.getRoleName() == "table"]
+
+
+def walk_nodes(app):
+    return [node for _, node in walk(app)]
+
+
+def shown_buttons(nodes):
+    return sorted(node.name for node in nodes if node.getRoleName() == "push button" and showing(node))
 
 
 def check(nodes, failures):
@@ -204,7 +225,8 @@ def run(program):
             if app is None:
                 print("the program did not show up on the accessibility bus")
                 return 1
-            time.sleep(0.5)  # the window's first layout
+            # The window's first layout: its controls are all there.
+            wait_for(lambda: len([node for _, node in walk(app) if node.getRoleName() == "push button"]) >= 2, 20)
             print("== the rename tab")
             nodes = snapshot(app)
             check(nodes, failures)
@@ -216,11 +238,12 @@ def run(program):
             # The command button's name follows its caption when the list tab is chosen.
             tab = next(node for node in nodes if node.getRoleName() == "page tab" and node.name == "文件清单")
             tab.queryAction().doAction(0)
-            time.sleep(0.5)
+            expected_buttons = sorted(["生成清单", "退出"])
+            wait_for(lambda: shown_buttons(walk_nodes(app)) == expected_buttons, 20)
             print("== the list tab")
             nodes = snapshot(app)
-            buttons = sorted(node.name for node in nodes if node.getRoleName() == "push button" and showing(node))
-            if buttons != sorted(["生成清单", "退出"]):
+            buttons = shown_buttons(nodes)
+            if buttons != expected_buttons:
                 failures.append(f"buttons on the list tab: {buttons}")
         finally:
             process.terminate()

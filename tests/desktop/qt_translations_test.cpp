@@ -1,5 +1,6 @@
 #include "ui/qt_translations.h"
 #include "ui/window_services.h"
+#include "ui/window_test_support.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,44 +8,21 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// What the one box that comes up while `run` runs shows: its buttons' captions, in the order of the box,
-// and its default button's. The box is then answered with the key.
-struct BoxSeen {
-    QStringList captions;
-    QString defaultCaption;
-};
-
-BoxSeen answerBox(const std::function<void()>& run, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    BoxSeen seen;
-    QTimer poll;
-    poll.setInterval(10);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible()) {
-            return;
-        }
-        poll.stop();
-        for (QAbstractButton* button : box->buttons()) {
-            seen.captions << button->text();
-        }
-        if (box->defaultButton() != nullptr) {
-            seen.defaultCaption = box->defaultButton()->text();
-        }
-        QTest::keyClick(box, key, modifiers);
-    });
-    poll.start();
+// What the one box that comes up while `run` runs shows; it is answered with the key, pressed again while
+// the box stays open (an access key reaches the box only once it is active).
+filarion::test::SeenBox answerBox(const std::function<void()>& run, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    filarion::test::BoxAnswerer boxes(nullptr);
+    boxes.answerKey(key, modifiers);
     run();
-    return seen;
+    return boxes.seen.value(0);
 }
 
 QStringList sorted(QStringList list) {
@@ -63,7 +41,7 @@ private slots:
     void initTestCase() {
         m_window.resize(200, 100);
         m_window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&m_window));
+        QVERIFY(QTest::qWaitForWindowExposed(&m_window, filarion::test::kEventWait));
     }
 
     // Runs first, before any catalogue is installed.
@@ -72,7 +50,8 @@ private slots:
         QVERIFY(!filarion::ui::installQtTranslations(empty.path()));
         filarion::ui::WindowServices services(m_window, m_bar, {});
         bool answer = true;
-        const BoxSeen seen = answerBox([&] { answer = services.askYesNo(u"?"_s); }, Qt::Key_N, Qt::AltModifier);
+        const filarion::test::SeenBox seen =
+            answerBox([&] { answer = services.askYesNo(u"?"_s); }, Qt::Key_N, Qt::AltModifier);
         QCOMPARE(sorted(seen.captions), QStringList({u"&No"_s, u"&Yes"_s}));
         QVERIFY(!answer);
     }
@@ -87,7 +66,8 @@ private slots:
     void theMessageHasAChineseOkButton() {
         requireTranslation();
         filarion::ui::WindowServices services(m_window, m_bar, {});
-        const BoxSeen seen = answerBox([&] { services.showMessage(u"消息"_s); }, Qt::Key_Return, Qt::NoModifier);
+        const filarion::test::SeenBox seen =
+            answerBox([&] { services.showMessage(u"消息"_s); }, Qt::Key_Return, Qt::NoModifier);
         QCOMPARE(seen.captions, QStringList({u"确定"_s}));
     }
 
@@ -108,8 +88,8 @@ private slots:
         QFETCH(bool, answer);
         filarion::ui::WindowServices services(m_window, m_bar, {});
         bool given = !answer;
-        const BoxSeen seen = answerBox([&] { given = services.askYesNo(u"是否覆盖？"_s); }, Qt::Key(key),
-                                       Qt::KeyboardModifiers(modifiers));
+        const filarion::test::SeenBox seen = answerBox([&] { given = services.askYesNo(u"是否覆盖？"_s); },
+                                                       Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         // The ampersand marks the access key, which the button shows underlined: 是(Y), 否(N).
         QCOMPARE(sorted(seen.captions), sorted({u"是(&Y)"_s, u"否(&N)"_s}));
         QCOMPARE(seen.defaultCaption, u"否(&N)"_s);

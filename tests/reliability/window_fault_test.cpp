@@ -171,6 +171,7 @@ void WindowFaultTest::inputDuringACommandIsDiscarded() {
     auto* command = control<QPushButton>(*window, u"cmdTrim"_s);
     // The input arrives while the command works through its files, when no event loop runs.
     bool queued = false;
+    bool delivered = false;
     QObject::connect(control<QProgressBar>(*window, u"proCourse"_s), &QProgressBar::valueChanged, window.get(),
                      [&](int value) {
                          if (value == 0 || queued) {
@@ -185,13 +186,14 @@ void WindowFaultTest::inputDuringACommandIsDiscarded() {
                                  } else {
                                      QTest::keyClick(window.get(), Qt::Key(accessKey), Qt::AltModifier);
                                  }
+                                 delivered = true;
                              },
                              Qt::QueuedConnection);
                      });
     BoxAnswerer boxes(window.get());
     clickOn(command);
-    // An access key clicks its button after a short animation.
-    QTest::qWait(400);
+    // An access key clicks its button after a short animation: the button is down until then.
+    QTRY_VERIFY_WITH_TIMEOUT(delivered && !command->isDown(), kEventWait);
 
     QVERIFY(queued);
     QVERIFY(boxes.seen.isEmpty()); // a second list export would have asked about the list it wrote
@@ -227,10 +229,10 @@ void WindowFaultTest::leavingThePatternBoxDoesNotReadTheFolderAgain() {
     QCOMPARE(listed(*window), QStringList{u"a.txt"_s});
 
     box->showPopup();
-    QTRY_VERIFY(box->view()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(box->view()->isVisible(), kEventWait);
     box->view()->setCurrentIndex(box->model()->index(box->findText(u"*.txt"_s), 0));
     QTest::keyClick(box->view(), Qt::Key_Return);
-    QTRY_COMPARE(listed(*window), (QStringList{u"a.txt"_s, u"b.txt"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(listed(*window), (QStringList{u"a.txt"_s, u"b.txt"_s}), kEventWait);
 }
 
 } // namespace filarion::test

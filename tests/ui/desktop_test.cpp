@@ -127,7 +127,7 @@ void DesktopTest::startOnAHungMount() {
                                               QString::number(tab.x()), QString::number(tab.y()), u"sleep"_s, u"0.2"_s,
                                               u"click"_s, u"1"_s}),
              0);
-    QTRY_COMPARE(tabs->currentIndex(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(tabs->currentIndex(), 1, kEventWait);
     QVERIFY(window->starting());
     auto* folders = control<ui::FolderList>(*window, u"dirTrim"_s);
     if (userMoves) {
@@ -136,10 +136,10 @@ void DesktopTest::startOnAHungMount() {
     hung.resume();
     if (userMoves) {
         // The mount answers the window's reading now; its answer, come too late, changes nothing.
-        QTRY_VERIFY(QDir(hung.mountPoint()).exists(u"a.JPG"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(hung.mountPoint()).exists(u"a.JPG"_s), kEventWait);
         QTest::qWait(500);
     } else {
-        QTRY_VERIFY_WITH_TIMEOUT(!window->starting(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->starting(), kEventWait);
     }
     QCOMPARE(folders->path(), userMoves ? elsewhere.path() : hung.mountPoint());
     QCOMPARE(listed(*window), QStringList{userMoves ? u"b.JPG"_s : u"a.JPG"_s});

@@ -33,13 +33,11 @@ const QString kLog = u"QuillmarkLog.txt"_s;
 enum class Way { RightClick, MenuKey, ShiftF10, Shortcut };
 
 // Answers the context menu and the preview dialog while a test drives the window, as BoxAnswerer answers
-// the message boxes.
-class MenuAndDialogAnswerer : public QObject {
+// the message boxes, again while either stays open. Each answer is acted on later: the answerer's timer
+// does not fire again while its own call runs, and the entry runs nested.
+class MenuAndDialogAnswerer {
 public:
-    explicit MenuAndDialogAnswerer(Qt::Key entryKey) : m_entryKey(entryKey) {
-        connect(&m_timer, &QTimer::timeout, this, &MenuAndDialogAnswerer::poll);
-        m_timer.start(10);
-    }
+    explicit MenuAndDialogAnswerer(Qt::Key entryKey) : m_entryKey(entryKey) {}
 
     bool confirm = false; // the preview dialog's answer: "确认改名(&N)" or "关闭"
     QStringList menuEntries;
@@ -50,23 +48,20 @@ public:
     QList<bool> marked; // a row drawn apart from the renamed ones
 
 private:
-    void poll() {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            menu != nullptr && menu->isVisible() && !menu->property("answered").toBool()) {
-            menu->setProperty("answered", true);
-            for (const QAction* action : menu->actions()) {
-                menuEntries << action->text();
-            }
-            // Acted on later: this timer does not fire again while its own call runs, and the entry runs nested.
-            QTimer::singleShot(0, menu, [menu, key = m_entryKey] { QTest::keyClick(menu, key); });
-            return;
+    RetryingAnswerer::Answer menuShown(QWidget* menu) {
+        for (const QAction* action : menu->actions()) {
+            menuEntries << action->text();
         }
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || dialog->objectName() != u"dlgPreview"_s || !dialog->isVisible() ||
-            dialog->property("answered").toBool()) {
-            return;
-        }
-        dialog->setProperty("answered", true);
+        return [key = m_entryKey](QWidget* open) {
+            QTimer::singleShot(0, open, [open, key] {
+                if (open->isVisible()) {
+                    QTest::keyClick(open, key);
+                }
+            });
+        };
+    }
+
+    RetryingAnswerer::Answer dialogShown(QWidget* dialog) {
         ++dialogs;
         caption = dialog->windowTitle();
         countLine = control<QLabel>(*dialog, u"lblPreviewCount"_s)->text();
@@ -84,12 +79,25 @@ private:
             rows << cells;
             marked << model->index(row, 2).data(Qt::ForegroundRole).isValid();
         }
-        QPushButton* button = control<QPushButton>(*dialog, confirm ? u"cmdPreviewConfirm"_s : u"cmdPreviewClose"_s);
-        QTimer::singleShot(0, button, [button] { clickOn(button); });
+        return [name = confirm ? u"cmdPreviewConfirm"_s : u"cmdPreviewClose"_s](QWidget* open) {
+            QPushButton* button = control<QPushButton>(*open, name);
+            QTimer::singleShot(0, button, [open, button] {
+                if (open->isVisible()) {
+                    clickOn(button);
+                }
+            });
+        };
     }
 
     Qt::Key m_entryKey;
-    QTimer m_timer;
+    RetryingAnswerer m_menus{[] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); },
+                             [this](QWidget* menu) { return menuShown(menu); }};
+    RetryingAnswerer m_dialogs{[]() -> QWidget* {
+                                   auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                                   return dialog != nullptr && dialog->objectName() == u"dlgPreview"_s ? dialog
+                                                                                                       : nullptr;
+                               },
+                               [this](QWidget* dialog) { return dialogShown(dialog); }};
 };
 
 void openEntry(ui::frmMain& window, Way way, Qt::Key shortcutKey) {
@@ -158,7 +166,7 @@ void PreviewUndoWindowTest::previewShowsTheRunAndConfirmRunsIt() {
     answerer.confirm = confirm;
 
     openEntry(*window, way, Qt::Key_P);
-    QTRY_COMPARE(answerer.dialogs, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.dialogs, 1, kEventWait);
     QCOMPARE(answerer.menuEntries, way == Way::Shortcut ? QStringList() : kMenu);
     QCOMPARE(answerer.caption, u"改名预览"_s);
     QCOMPARE(answerer.countLine, u"共 4 个文件：改名 1 个，保留原名 3 个，跳过 0 个"_s);
@@ -177,7 +185,7 @@ void PreviewUndoWindowTest::previewShowsTheRunAndConfirmRunsIt() {
         QCOMPARE(folder.entries(), before);
     } else {
         // The run the command button would start: its messages, in the order the preview listed the rows.
-        QTRY_COMPARE(boxes.seen.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), 2, kEventWait);
         QCOMPARE(boxes.seen.at(0).text, u"cad.JPG改名后为空名,故保留原名!"_s);
         QCOMPARE(boxes.seen.at(1).text, u"Imagecad.JPG改名后与Image.JPG同名,故保留原名!"_s);
         QVERIFY(!boxes.seen.at(1).windowEnabled);
@@ -202,7 +210,7 @@ void PreviewUndoWindowTest::previewChecksTheInputsAsTheCommandDoes() {
 
     // Nothing to replace yet: the command's message and nothing else.
     openEntry(*window, Way::Shortcut, Qt::Key_P);
-    QTRY_COMPARE(boxes.seen.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), 1, kEventWait);
     QCOMPARE(boxes.seen.at(0).text, u"没有输入替换内容！"_s);
     QVERIFY(boxes.seen.at(0).windowEnabled);
 
@@ -211,7 +219,7 @@ void PreviewUndoWindowTest::previewChecksTheInputsAsTheCommandDoes() {
     QTest::keyClicks(control<QComboBox>(*window, u"comPostfix"_s)->lineEdit(), u"X"_s);
     QCOMPARE(listed(*window), QStringList());
     openEntry(*window, Way::RightClick, Qt::Key_P);
-    QTRY_COMPARE(boxes.seen.size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), 2, kEventWait);
     QCOMPARE(boxes.seen.at(1).text, u"文件夹内没有可执行文件！"_s);
     QCOMPARE(answerer.dialogs, 0);
     QCOMPARE(folder.entries(), QStringList{u"a.JPG"_s});
@@ -248,7 +256,7 @@ void PreviewUndoWindowTest::previewShowsEveryResultAndNameWhole() {
     QCOMPARE(table->textElideMode(), Qt::ElideMiddle);
     const int before = table->columnWidth(0);
     dialog.resize(dialog.width() + 200, dialog.height());
-    QTRY_VERIFY(table->columnWidth(0) > before);
+    QTRY_VERIFY_WITH_TIMEOUT(table->columnWidth(0) > before, kEventWait);
 }
 
 void PreviewUndoWindowTest::undoAsksThenTakesTheLastRunBack_data() {
@@ -278,7 +286,7 @@ void PreviewUndoWindowTest::undoAsksThenTakesTheLastRunBack() {
     MenuAndDialogAnswerer answerer(Qt::Key_U);
 
     openEntry(*window, way, Qt::Key_U);
-    QTRY_COMPARE(boxes.seen.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), 1, kEventWait);
     QCOMPARE(answerer.menuEntries, way == Way::Shortcut ? QStringList() : kMenu);
     const SeenBox& question = boxes.seen.at(0);
     QCOMPARE(question.text, u"将把上次改名的 2 个文件改回原名，是否继续？"_s);
@@ -288,7 +296,7 @@ void PreviewUndoWindowTest::undoAsksThenTakesTheLastRunBack() {
     QCOMPARE(question.defaultButton, QMessageBox::No);
     QVERIFY(question.windowEnabled); // asked before anything is touched
     if (yes) {
-        QTRY_COMPARE(listed(*window), (QStringList{u"a.JPG"_s, u"c.JPG"_s, u"e.JPG"_s}));
+        QTRY_COMPARE_WITH_TIMEOUT(listed(*window), (QStringList{u"a.JPG"_s, u"c.JPG"_s, u"e.JPG"_s}), kEventWait);
         const QByteArray after = folder.read(kLog);
         QVERIFY(after.startsWith(log));
         const QByteArray added = after.mid(log.size());

@@ -70,7 +70,7 @@ void WindowCommandTest::emptyWorkingSetIsReportedOnBothTabs() {
         QTest::keyClick(window.get(), Qt::Key(accessKey), Qt::AltModifier);
     }
     // An access key presses the button the way a click does, which takes a moment to show.
-    QTRY_COMPARE(boxes.seen.size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), 1, kEventWait);
     verifyMessage(boxes.seen.first(), u"文件夹内没有可执行文件！"_s);
     QVERIFY(boxes.seen.first().windowEnabled); // no command started
     QCOMPARE(folder.entries(), before);

@@ -102,8 +102,9 @@ void WindowKeysTest::tabbingThroughRenameFieldsSelectsEachMethod() {
     control<QTabWidget>(*window, u"TabFunction"_s)->setFocus(Qt::TabFocusReason);
     // Each step: the control that has the focus after one Tab, and the option set then.
     const QList<std::pair<QString, QString>> expected = {
-        {u"txtReplaceS"_s, u"optReplace"_s}, {u"txtReplaceT"_s, u"optReplace"_s}, {u"txtPrefix"_s, u"optPrefix"_s},
-        {u"txtFill"_s, u"optFill"_s},        {u"txtPosition"_s, u"optInsert"_s},  {u"txtInsert"_s, u"optInsert"_s},
+        {u"txtReplaceS"_s, u"optReplace"_s}, // txtReplaceT selects Replace, whose option sends it on
+        {u"optReplace"_s, u"optReplace"_s},  {u"txtFill"_s, u"optFill"_s},     {u"txtPrefix"_s, u"optPrefix"_s},
+        {u"txtInsert"_s, u"optInsert"_s},    {u"optInsert"_s, u"optInsert"_s}, {u"txtPosition"_s, u"optInsert"_s},
         {u"cmdTrim"_s, u"optInsert"_s},
     };
     for (const auto& [focus, option] : expected) {
@@ -116,14 +117,13 @@ void WindowKeysTest::tabbingThroughRenameFieldsSelectsEachMethod() {
 void WindowKeysTest::focusOrderFollowsLayout_data() {
     QTest::addColumn<int>("tab");
     QTest::addColumn<QStringList>("order");
-    // Tab follows the screen: the left column from the top, the tabs, the frame row by row and left to right,
-    // the buttons, the help box.
-    const QStringList left = {u"cmdTrim"_s, u"cmdExit"_s, u"txtHelp"_s,    u"driTrim"_s,
-                              u"dirTrim"_s, u"filTrim"_s, u"comPostfix"_s, u"TabFunction"_s};
-    QTest::newRow("rename tab") << 0 << left + QStringList{u"optReplace"_s, u"txtReplaceS"_s, u"txtReplaceT"_s,
-                                                           u"txtPrefix"_s,  u"txtFill"_s,     u"txtPosition"_s,
-                                                           u"txtInsert"_s,  u"cmdTrim"_s};
-    QTest::newRow("list tab") << 1 << left + QStringList{u"txtName"_s, u"optPostfix"_s, u"cmdTrim"_s};
+    // The layout's order by tab index; of the options only the set one takes the focus.
+    const QStringList left = {u"cmdTrim"_s, u"dirTrim"_s, u"filTrim"_s, u"comPostfix"_s,
+                              u"cmdExit"_s, u"driTrim"_s, u"txtHelp"_s, u"TabFunction"_s};
+    QTest::newRow("rename tab") << 0 << left + QStringList{u"txtReplaceT"_s, u"txtReplaceS"_s, u"optReplace"_s,
+                                                           u"txtFill"_s,     u"txtPrefix"_s,   u"txtInsert"_s,
+                                                           u"optInsert"_s,   u"txtPosition"_s, u"cmdTrim"_s};
+    QTest::newRow("list tab") << 1 << left + QStringList{u"optPostfix"_s, u"txtName"_s, u"cmdTrim"_s};
 }
 
 void WindowKeysTest::focusOrderFollowsLayout() {

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QListView>
 #include <QProgressBar>
@@ -18,38 +19,83 @@
 
 namespace filarion::test {
 
-BoxAnswerer::BoxAnswerer(QWidget* window) : m_window(window) {
-    connect(&m_timer, &QTimer::timeout, this, &BoxAnswerer::poll);
+using namespace Qt::StringLiterals;
+
+RetryingAnswerer::RetryingAnswerer(Find find, std::function<Answer(QWidget*)> first)
+    : m_find(std::move(find)), m_first(std::move(first)) {
+    connect(&m_timer, &QTimer::timeout, this, &RetryingAnswerer::poll);
     m_timer.start(10);
 }
 
-void BoxAnswerer::poll() {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr || !box->isVisible() || box->property("answered").toBool()) {
+// Runs from the open window's own event loop. A retry waits longer than a button pressed by its access key
+// takes to click.
+void RetryingAnswerer::poll() {
+    constexpr qint64 kRetryAfter = 300;
+    QWidget* open = m_find();
+    if (open == nullptr || !open->isVisible()) {
+        m_open = nullptr; // a window shown again is answered again
         return;
     }
-    box->setProperty("answered", true);
-    QMessageBox::StandardButtons buttons;
-    for (QAbstractButton* button : box->buttons()) {
-        buttons |= box->standardButton(button);
+    if (open != m_open) {
+        m_open = open;
+        m_since.start();
+        m_answer = m_first(open);
+    } else if (m_lastTry.elapsed() < kRetryAfter) {
+        return;
+    } else if (m_since.elapsed() > kEventWait) {
+        // A message box by its text, any other window by its name and caption.
+        const QString what = open->objectName() + u' ' + open->windowTitle() + u' ' + open->property("text").toString();
+        QTest::qFail(qPrintable(u"A modal window was still open after every answer given it: "_s + what), __FILE__,
+                     __LINE__);
+        open->close();
+        if (auto* dialog = qobject_cast<QDialog*>(open)) {
+            dialog->reject();
+        }
+        return;
     }
-    QPushButton* defaultButton = box->defaultButton();
-    seen.push_back({box->text(), box->windowTitle(), box->icon(), buttons,
-                    defaultButton != nullptr ? box->standardButton(defaultButton) : QMessageBox::NoButton,
-                    box->isEnabled(), m_window == nullptr || m_window->isEnabled(),
-                    box->screen()->availableGeometry().contains(box->frameGeometry())});
+    m_lastTry.start();
+    if (m_answer) {
+        m_answer(open);
+    }
+}
+
+BoxAnswerer::BoxAnswerer(QWidget* window)
+    : m_window(window), m_answerer([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); },
+                                   [this](QWidget* open) { return firstSight(static_cast<QMessageBox*>(open)); }) {}
+
+RetryingAnswerer::Answer BoxAnswerer::firstSight(QMessageBox* box) {
+    SeenBox shown;
+    shown.text = box->text();
+    shown.title = box->windowTitle();
+    shown.icon = box->icon();
+    for (QAbstractButton* button : box->buttons()) {
+        shown.buttons |= box->standardButton(button);
+        shown.captions << button->text();
+    }
+    if (QPushButton* defaultButton = box->defaultButton()) {
+        shown.defaultButton = box->standardButton(defaultButton);
+        shown.defaultCaption = defaultButton->text();
+    }
+    shown.boxEnabled = box->isEnabled();
+    shown.windowEnabled = m_window == nullptr || m_window->isEnabled();
+    shown.fitsScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
+    seen.push_back(shown);
     if (whileOpen) {
         whileOpen();
     }
-    const QMessageBox::StandardButton answer = m_answers.empty() ? QMessageBox::NoButton : m_answers.front();
+    const Queued queued = m_answers.empty() ? Queued{QMessageBox::NoButton, Qt::Key_Return, {}} : m_answers.front();
     if (!m_answers.empty()) {
         m_answers.pop_front();
     }
-    if (answer == QMessageBox::NoButton || box->button(answer) == nullptr) {
-        QTest::keyClick(box, Qt::Key_Return);
-    } else {
-        box->button(answer)->click();
+    if (queued.button != QMessageBox::NoButton && box->button(queued.button) != nullptr) {
+        return [button = queued.button](QWidget* open) { static_cast<QMessageBox*>(open)->button(button)->click(); };
     }
+    const Queued key = queued.key == Qt::Key_unknown ? Queued{QMessageBox::NoButton, Qt::Key_Return, {}} : queued;
+    return [key](QWidget* open) {
+        if (key.modifiers == Qt::NoModifier || QApplication::activeWindow() == open) {
+            QTest::keyClick(open, key.key, key.modifiers);
+        }
+    };
 }
 
 namespace {
@@ -60,17 +106,28 @@ struct OwnServices {
 };
 class WindowWithServices : private OwnServices, public ui::frmMain {
 public:
-    explicit WindowWithServices(const ui_core::VolumeSource& volumes) : frmMain(volumes, services) {}
+    WindowWithServices(const ui_core::VolumeSource& volumes, const std::optional<QString>& given)
+        : frmMain(volumes, services, given) {}
 };
 
 } // namespace
 
-std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes) {
-    std::unique_ptr<ui::frmMain> window = std::make_unique<WindowWithServices>(volumes);
+std::unique_ptr<ui::frmMain> openWindow(const ui_core::VolumeSource& volumes, const std::optional<QString>& given) {
+    std::unique_ptr<ui::frmMain> window = std::make_unique<WindowWithServices>(volumes, given);
     window->show();
     window->activateWindow();
     // The start folder is read on a thread of its own; the tests begin from its lists.
-    if (!QTest::qWaitForWindowActive(window.get()) || !QTest::qWaitFor([&] { return !window->starting(); }, 30000)) {
+    // A message about a folder given comes over the window as it shows; once it is answered, the window is
+    // made active again where the platform does not (offscreen).
+    const bool active = QTest::qWaitFor(
+        [&] {
+            if (!window->isActiveWindow() && QApplication::activeModalWidget() == nullptr) {
+                window->activateWindow();
+            }
+            return window->isActiveWindow();
+        },
+        kEventWait);
+    if (!active || !QTest::qWaitFor([&] { return !window->starting(); }, kEventWait)) {
         return nullptr;
     }
     return window;

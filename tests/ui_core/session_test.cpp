@@ -21,6 +21,7 @@ struct GivenFolder {
     bool opens;
     bool patternChangedMeanwhile; // the user types another pattern before the folder answers
     bool early = false;           // given before the working folder answered, which it falls back on
+    bool atStart = false;         // given when the session is made: the working folder is read only to fall back on
 };
 
 // A session on two drives, "/" and a card (a temporary folder, also the working folder), given a folder as the
@@ -49,7 +50,9 @@ protected:
 
 TEST_P(SessionStart, GoesToTheFolderOrStaysWhereItStarted) {
     const GivenFolder& row = GetParam();
-    Session session(m_volumes, m_services);
+    const test::WithoutPermissionOverride asUser;
+    const std::optional<QString> given = parseCommandLine({u"filarion"_s, row.given}, u"3.00"_s).folder;
+    Session session(m_volumes, m_services, row.atStart ? given : std::nullopt);
     QString shown;
     QStringList subfolders;
     QString drive;
@@ -60,15 +63,16 @@ TEST_P(SessionStart, GoesToTheFolderOrStaysWhereItStarted) {
     QObject::connect(&session, &Session::driveShown, [&](const QString& root) { drive = root; });
     // It stands in the working folder, the card, whose own file it lists once that folder answers.
     EXPECT_EQ(session.folder(), m_card.path());
-    if (!row.early) {
+    if (!row.early && !row.atStart) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !session.starting(); }, 30000));
         EXPECT_EQ(shown, m_card.path());
         EXPECT_EQ(subfolders, (QStringList{u"照片"_s, u"锁"_s}));
         EXPECT_EQ(session.workingSet().names(), QStringList{u"d.JPG"_s});
     }
 
-    const test::WithoutPermissionOverride asUser;
-    session.startIn(*parseCommandLine({u"filarion"_s, row.given}, u"3.00"_s).folder);
+    if (!row.atStart) {
+        session.startIn(*given);
+    }
     EXPECT_TRUE(session.starting());
     if (row.patternChangedMeanwhile) {
         session.setPattern(u"*.txt"_s);
@@ -102,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, SessionStart,
                                          GivenFolder{"Missing", u"不在"_s, false, false},
                                          GivenFolder{"Unreadable", u"锁"_s, false, false},
                                          GivenFolder{"MissingEarly", u"不在"_s, false, false, true},
-                                         GivenFolder{"NotAFolderEarly", u"d.JPG/x"_s, false, false, true}),
+                                         GivenFolder{"NotAFolderEarly", u"d.JPG/x"_s, false, false, true},
+                                         GivenFolder{"FileAtStart", u"照片/a.JPG"_s, true, false, false, true},
+                                         GivenFolder{"UnreadableAtStart", u"锁"_s, false, false, false, true}),
                          [](const testing::TestParamInfo<GivenFolder>& param) { return std::string(param.param.row); });
 
 } // namespace
