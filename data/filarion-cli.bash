@@ -4,7 +4,7 @@ _filarion_cli() {
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD - 1]}
     if [ "$COMP_CWORD" -eq 1 ]; then
-        mapfile -t COMPREPLY < <(compgen -W "replace number fill insert list undo --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "replace number fill insert list undo table --help --version" -- "$cur")
         return
     fi
     case $prev in

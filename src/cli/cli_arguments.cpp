@@ -29,6 +29,7 @@ constexpr CommandShape kCommands[] = {
     {u"insert", CliCommand::Insert, 2, true, true, false, u"文件夹 -p 文件类型 字符串 位置"},
     {u"list", CliCommand::List, 1, true, false, true, u"文件夹 -p 文件类型 清单名 [--no-extension]"},
     {u"undo", CliCommand::Undo, 0, false, false, false, u"文件夹"},
+    {u"table", CliCommand::Table, 1, true, false, false, u"文件夹 -p 文件类型 改名表文件"},
 };
 
 CliArguments failure(const char16_t* text, const QString& word = {}, const QString& other = {}) {

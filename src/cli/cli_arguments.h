@@ -8,7 +8,7 @@
 namespace filarion::cli {
 
 // The commands, one per thing the window does.
-enum class CliCommand : std::uint8_t { Replace, Number, Fill, Insert, List, Undo };
+enum class CliCommand : std::uint8_t { Replace, Number, Fill, Insert, List, Undo, Table };
 
 // What the arguments ask for: `filarion-cli COMMAND FOLDER [-p PATTERN] [OPTIONS] [VALUES…]`, options anywhere
 // after the program's name, `--` ending them.

@@ -53,6 +53,7 @@ void fillInputs(const CliArguments& arguments, CommandInputs& inputs) {
             arguments.noExtension ? listing::NameForm::WithoutExtension : listing::NameForm::WithExtension;
         break;
     case CliCommand::Undo:
+    case CliCommand::Table:
         break;
     }
 }
@@ -78,6 +79,9 @@ int runCommand(const CliArguments& arguments, TerminalServices& services) {
     fillInputs(arguments, inputs);
     if (arguments.command == CliCommand::List) {
         return statusOf(commands.makeList(inputs));
+    }
+    if (arguments.command == CliCommand::Table) {
+        return statusOf(commands.renameTableFile(inputs, QDir::current().absoluteFilePath(arguments.values.at(0))));
     }
     if (arguments.dryRun) {
         return statusOf(commands.previewRename(inputs, [&services](const engine::RenamePreview& preview) {

@@ -23,6 +23,7 @@ inline constexpr char16_t kHelp[] =
     u"  insert  文件夹 -p 文件类型 字符串 位置     在第“位置”个字符后插入字符串\n"
     u"  list    文件夹 -p 文件类型 清单名          生成文件清单\n"
     u"  undo    文件夹                             撤销上次改名\n"
+    u"  table   文件夹 -p 文件类型 改名表文件      按改名表（每行“原文件名<TAB>新文件名”，或每行一个新名）改名\n"
     u"\n"
     u"选项：\n"
     u"  -p, --pattern 文件类型  如 *.JPG；多个用分号隔开，如 *.JPG;*.png\n"

@@ -3,8 +3,8 @@
 #include "engine/run_debris.h"
 #include "engine/run_log.h"
 #include "engine/texts.h"
-#include "platform/write_ahead_file.h"
 #include "platform/rename_probe.h"
+#include "platform/write_ahead_file.h"
 
 namespace filarion::engine {
 

@@ -1,6 +1,7 @@
 #include "ui_core/commands.h"
 
 #include "engine/rename_run.h"
+#include "engine/table_file.h"
 #include "engine/undo_run.h"
 #include "ui_core/texts.h"
 
@@ -123,6 +124,22 @@ CommandEnd WindowCommands::makeList(const CommandInputs& inputs) {
 CommandEnd WindowCommands::undoLastRun(const QString& folder) {
     EndRecorder recorder(m_services);
     engine::undoLastRun(folder, recorder, m_environment);
+    return recorder.end();
+}
+
+CommandEnd WindowCommands::renameTableFile(const CommandInputs& inputs, const QString& tableFile) {
+    if (inputs.names.isEmpty()) {
+        m_services.showMessage(QString::fromUtf16(texts::kNoFiles));
+        return CommandEnd::Done;
+    }
+    engine::RenameTable table;
+    if (const std::optional<QString> message =
+            engine::readTableRequest(inputs.folder, inputs.names, tableFile, table)) {
+        m_services.showMessage(*message);
+        return CommandEnd::Refused;
+    }
+    EndRecorder recorder(m_services);
+    engine::renameTable(table, recorder, m_environment);
     return recorder.end();
 }
 

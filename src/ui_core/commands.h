@@ -80,6 +80,11 @@ public:
     // set's names are not copied for it.
     CommandEnd undoLastRun(const QString& folder);
 
+    // The run of a rename table file over the working set (the folder's files under the pattern, in list
+    // order): the file read by the import's rules, its message where it cannot be taken whole; the same
+    // empty-set message.
+    CommandEnd renameTableFile(const CommandInputs& inputs, const QString& tableFile);
+
 private:
     engine::CommandServices& m_services;
     engine::RunEnvironment m_environment;

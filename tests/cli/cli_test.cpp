@@ -77,6 +77,7 @@ struct CliCase {
     QStringList after = {}; // the folder's entries, sorted by code point; empty: as before this run
     QStringList runs = {};  // the log's lines after the first run's, "H" for a header; empty: as before this run
     bool lockLog = false;
+    QByteArray table = {}; // written to "t.tsv" in the folder before the run
 };
 
 const QStringList kFiles = {u"1.txt"_s, u"67.txt"_s, u"126.txt"_s, u"a.JPG"_s};
@@ -96,6 +97,9 @@ TEST_P(CliTable, StatusOutputsFolderAndLog) {
     const QString log = u"QuillmarkLog.txt"_s;
     if (!row.first.isEmpty()) {
         ASSERT_EQ(runCli(folder.path(), row.first).status, 0);
+    }
+    if (!row.table.isEmpty()) {
+        folder.write(u"t.tsv"_s, row.table);
     }
     QFile held(folder.filePath(log));
     if (row.lockLog) {
@@ -237,6 +241,18 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 {},
                 text(texts::kOptionNotFor).arg(u"-n"_s, u"undo"_s) + u'\n' + kSeeHelp},
+        CliCase{"table, a swap through a temporary name",
+                kFiles + QStringList{u"t.tsv"_s},
+                {},
+                {u"table"_s, u"{}"_s, u"-p"_s, u"*.txt"_s, u"{}/t.tsv"_s},
+                0,
+                u"1.txt\tFilarion改名中转-1.tmp\t改名\n67.txt\t1.txt\t改名\nFilarion改名中转-1.tmp\t67.txt\t改名\n"_s,
+                {},
+                {u"1.txt"_s, u"126.txt"_s, u"67.txt"_s, u"QuillmarkLog.txt"_s, u"a.JPG"_s, u"t.tsv"_s},
+                {u"H"_s, doneLine(u"1.txt"_s, u"Filarion改名中转-1.tmp"_s), doneLine(u"67.txt"_s, u"1.txt"_s),
+                 doneLine(u"Filarion改名中转-1.tmp"_s, u"67.txt"_s)},
+                false,
+                "1.txt\t67.txt\r\n67.txt\t1.txt\r\n"},
         CliCase{"help", {}, {}, {u"--help"_s}, 0, text(texts::kHelp)}),
     [](const ::testing::TestParamInfo<CliCase>& row) {
         std::string name = row.param.label;
