@@ -50,22 +50,6 @@ private:
     PreviewRows& m_rows;
 };
 
-// The window's side of a preview: messages are recorded, nothing is shown, nothing is asked.
-class PreviewServices final : public CommandServices {
-public:
-    explicit PreviewServices(QStringList& messages) : m_messages(messages) {}
-
-    void showMessage(const QString& text) override { m_messages.push_back(text); }
-    bool askYesNo(const QString& /*text*/) override { return false; }
-    void setProgress(int /*value*/) override {}
-    void enterBusy() override {}
-    void leaveBusy() override {}
-    void refreshFileList() override {}
-
-private:
-    QStringList& m_messages;
-};
-
 } // namespace
 
 void PreviewRows::reset(const NameList& oldNames) {

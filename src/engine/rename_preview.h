@@ -61,6 +61,22 @@ private:
     std::vector<PreviewResult> m_results;
 };
 
+// The window's side of a preview: messages are recorded, nothing is shown, nothing is asked.
+class PreviewServices final : public CommandServices {
+public:
+    explicit PreviewServices(QStringList& messages) : m_messages(messages) {}
+
+    void showMessage(const QString& text) override { m_messages.push_back(text); }
+    bool askYesNo(const QString& /*text*/) override { return false; }
+    void setProgress(int /*value*/) override {}
+    void enterBusy() override {}
+    void leaveBusy() override {}
+    void refreshFileList() override {}
+
+private:
+    QStringList& m_messages;
+};
+
 struct RenamePreview {
     PreviewRows rows;     // one per entry of the working set, in list order
     QStringList messages; // the messages the run will show, in order

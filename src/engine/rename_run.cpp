@@ -86,6 +86,45 @@ bool walkEntries(const NameList& names, const std::function<bool(const QString&)
     return run.stopped();
 }
 
+bool walkRenames(const NameList& from, const NameList& to, CommandServices& services, RunEffects& effects) {
+    return walkEntries(
+        from, [](const QString&) { return false; },
+        [&to](int i, const QString&) {
+            const QStringView name = to.at(i);
+            return StepDecision::renameTo(QString::fromRawData(name.data(), name.size()));
+        },
+        services, effects);
+}
+
+bool openRunFolder(const QString& path, CommandServices& services, platform::FolderHandle& folder,
+                   platform::WriteAheadFile& log, platform::RenameWay& way) {
+    // Nothing is renamed unless the log takes the run's header: a rename must never go unrecorded. The log
+    // and every rename are reached through the one held folder, and the log's lock keeps any other run or
+    // undo out of it until the last line.
+    std::error_code error = folder.open(path);
+    way = platform::RenameWay::Unprobed;
+    // A mount that tells no rename there is safe is refused before anything is written, the log included.
+    if (!error && platform::knownRenameWay(folder) == platform::RenameWay::Unsafe) {
+        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+        return false;
+    }
+    if (!error) {
+        error = openLockedRunLog(folder, log);
+    }
+    if (error) {
+        services.showMessage(runLogMessage(error));
+        return false;
+    }
+    // Under the log's lock, before the header hides the last run's lines: what a killed command left, then the
+    // folder's own test of its rename way.
+    if (!readyForRenames(folder, findLeftClaims(folder), way)) {
+        (void)log.close();
+        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+        return false;
+    }
+    return true;
+}
+
 void renameEntries(const RenameRequest& request, QStringView programName, CommandServices& services,
                    RunEffects& effects) {
     const RunValues values = scanWorkingSet(request.Files, programName);
@@ -103,30 +142,10 @@ void RenameFiles(const RenameRequest& request, CommandServices& services, const 
     }
     const BusyScope busy(services);
 
-    // Nothing is renamed unless the log takes the run's header: a rename must never go unrecorded. The log
-    // and every rename are reached through the one held folder, and the log's lock keeps any other run or
-    // undo out of it until the last line.
     platform::FolderHandle folder;
     platform::WriteAheadFile log;
-    std::error_code error = folder.open(request.Folder);
     platform::RenameWay way = platform::RenameWay::Unprobed;
-    // A mount that tells no rename there is safe is refused before anything is written, the log included.
-    if (!error && platform::knownRenameWay(folder) == platform::RenameWay::Unsafe) {
-        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
-        return;
-    }
-    if (!error) {
-        error = openLockedRunLog(folder, log);
-    }
-    if (error) {
-        services.showMessage(runLogMessage(error));
-        return;
-    }
-    // Under the log's lock, before the header hides the last run's lines: what a killed command left, then the
-    // folder's own test of its rename way.
-    if (!readyForRenames(folder, findLeftClaims(folder), way)) {
-        (void)log.close();
-        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+    if (!openRunFolder(request.Folder, services, folder, log, way)) {
         return;
     }
     if (writeRunHeader(environment, log)) {

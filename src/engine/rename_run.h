@@ -5,6 +5,9 @@
 #include "engine/rename_request.h"
 #include "engine/rename_step.h"
 #include "engine/run_log.h"
+#include "platform/folder_handle.h"
+#include "platform/rename_probe.h"
+#include "platform/write_ahead_file.h"
 
 #include <QString>
 #include <QStringView>
@@ -20,6 +23,17 @@ namespace filarion::engine {
 bool walkEntries(const NameList& names, const std::function<bool(const QString&)>& passOver,
                  const std::function<StepDecision(int, const QString&)>& decide, CommandServices& services,
                  RunEffects& effects);
+
+// walkEntries over renames given whole: entry i of `from` to entry i of `to`, nothing passed over (the undo's
+// plan, a table's plan).
+bool walkRenames(const NameList& from, const NameList& to, CommandServices& services, RunEffects& effects);
+
+// The start that every command that renames shares, before its header: the folder held; refused where the
+// mount tells that no rename there is safe, before anything is written; the log opened and locked (busy while
+// another run or undo holds it); then, under that lock, what a killed command left removed and the folder's
+// own test of its rename way. False when the command must end: the user has been told, nothing was renamed.
+[[nodiscard]] bool openRunFolder(const QString& path, CommandServices& services, platform::FolderHandle& folder,
+                                 platform::WriteAheadFile& log, platform::RenameWay& way);
 
 // The rename run's walk, after the log took the header: the pre-scan, then every entry of the working set
 // with the selected method's step, the program's own file and the rename log passed over.

@@ -1,5 +1,6 @@
 #include "engine/rename_table.h"
 
+#include "engine/rename_preview.h"
 #include "engine/run_debris.h"
 #include "engine/run_log.h"
 #include "engine/texts.h"
@@ -28,33 +29,6 @@ private:
     platform::FolderSnapshot& m_snapshot;
     std::vector<platform::RenameResult>& m_outcomes;
 };
-
-class RecordedServices final : public CommandServices {
-public:
-    explicit RecordedServices(QStringList& messages) : m_messages(messages) {}
-
-    void showMessage(const QString& text) override { m_messages.push_back(text); }
-    bool askYesNo(const QString& /*text*/) override { return false; }
-    void setProgress(int /*value*/) override {}
-    void enterBusy() override {}
-    void leaveBusy() override {}
-    void refreshFileList() override {}
-
-private:
-    QStringList& m_messages;
-};
-
-// The walk of a plan: each step is an entry of its own, renamed from its old name to its new one through
-// ApplyRename; nothing is passed over. True when it stopped for a line that could not be written.
-bool walkPlan(const TablePlan& plan, CommandServices& services, RunEffects& effects) {
-    return walkEntries(
-        plan.from, [](const QString&) { return false; },
-        [&plan](int i, const QString&) {
-            const QStringView to = plan.to.at(i);
-            return StepDecision::renameTo(QString::fromRawData(to.data(), to.size()));
-        },
-        services, effects);
-}
 
 // The refusal of a table whose row is in error: the first such row and why.
 std::optional<QString> refusalOf(const std::vector<TableRowState>& states) {
@@ -87,8 +61,8 @@ std::optional<QString> previewTable(const RenameTable& table, TablePreview& prev
     }
     preview.plan = checker.plan(table, preview.states);
     TablePreviewEffects effects(checker.snapshot(), preview.outcomes);
-    RecordedServices services(preview.messages);
-    (void)walkPlan(preview.plan, services, effects);
+    PreviewServices services(preview.messages);
+    (void)walkRenames(preview.plan.from, preview.plan.to, services, effects);
     return std::nullopt;
 }
 
@@ -97,23 +71,8 @@ void renameTable(const RenameTable& table, CommandServices& services, const RunE
     // and the renames.
     platform::FolderHandle folder;
     platform::WriteAheadFile log;
-    std::error_code error = folder.open(table.Folder);
     platform::RenameWay way = platform::RenameWay::Unprobed;
-    if (!error && platform::knownRenameWay(folder) == platform::RenameWay::Unsafe) {
-        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
-        return;
-    }
-    if (!error) {
-        error = openLockedRunLog(folder, log);
-    }
-    if (error) {
-        services.showMessage(runLogMessage(error));
-        return;
-    }
-    // Under the lock, before the header: what a killed command left, then the folder's own test.
-    if (!readyForRenames(folder, findLeftClaims(folder), way)) {
-        (void)log.close();
-        services.showMessage(QString::fromUtf16(texts::kNoSafeRename));
+    if (!openRunFolder(table.Folder, services, folder, log, way)) {
         return;
     }
     TableChecker checker;
@@ -135,7 +94,7 @@ void renameTable(const RenameTable& table, CommandServices& services, const RunE
     }
     platform::NoReplaceRenamer renamer(folder, way);
     DiskEffects effects(renamer, log, environment.largestBatch);
-    (void)walkPlan(plan, services, effects);
+    (void)walkRenames(plan.from, plan.to, services, effects);
     (void)finishRunLog(folder, log);
 }
 

@@ -298,13 +298,7 @@ void undoLastRun(const QString& folderPath, CommandServices& services, const Run
         platform::NoReplaceRenamer renamer(folder, way);
         DiskEffects effects(renamer, log, environment.largestBatch);
         // The undo's own step: each planned file back to its former name, nothing passed over.
-        stopped = walkEntries(
-            plan.currentNames, [](const QString&) { return false; },
-            [&](int i, const QString&) {
-                const QStringView former = plan.formerNames.at(i);
-                return StepDecision::renameTo(QString::fromRawData(former.data(), former.size()));
-            },
-            services, effects);
+        stopped = walkRenames(plan.currentNames, plan.formerNames, services, effects);
         notRestored += count - effects.renamed();
         (void)finishRunLog(folder, log);
     }

@@ -25,17 +25,6 @@ namespace {
 using namespace Qt::StringLiterals;
 using engine::PreviewResult;
 
-// Every entry of the folder but the log, with its bytes (a folder as "<folder>").
-QMap<QString, QByteArray> folderState(const TempFolder& folder) {
-    QMap<QString, QByteArray> state;
-    for (const QString& name : folder.entries()) {
-        if (name != kLog) {
-            state.insert(name, QFileInfo(folder.filePath(name)).isDir() ? "<folder>"_ba : folder.read(name));
-        }
-    }
-    return state;
-}
-
 // Counts the changes made in a folder while it lives, as the kernel reports them (inotify): a file made and
 // removed again leaves the folder as it was, but not this count.
 class FolderChanges {
@@ -62,10 +51,6 @@ public:
 private:
     int m_fd;
 };
-
-QByteArray logOf(const TempFolder& folder) {
-    return folder.exists(kLog) ? folder.read(kLog) : QByteArray();
-}
 
 // The lines the run writes for the rows, spelled out from the rows alone.
 QStringList linesOf(const engine::RenamePreview& preview) {

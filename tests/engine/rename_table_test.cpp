@@ -18,20 +18,6 @@ namespace {
 using namespace Qt::StringLiterals;
 using engine::TableRowState;
 
-QMap<QString, QByteArray> folderState(const TempFolder& folder) {
-    QMap<QString, QByteArray> state;
-    for (const QString& name : folder.entries()) {
-        if (name != kLog) {
-            state.insert(name, folder.read(name));
-        }
-    }
-    return state;
-}
-
-QByteArray logOf(const TempFolder& folder) {
-    return folder.exists(kLog) ? folder.read(kLog) : QByteArray();
-}
-
 struct RandomTable {
     QStringList created; // every file of the folder
     QStringList rows;    // the rows' files, in table order
