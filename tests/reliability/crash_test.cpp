@@ -230,6 +230,17 @@ TEST(Crash, ListExportKilledAtRandomLeavesTheOldListOrTheWholeNewOne) {
                 static_cast<long long>(request.files.size()), trials, kills, replaced, strays);
 }
 
+// Every file of the folder but the log, by name, with its bytes.
+QHash<QByteArray, QByteArray> filesOf(const QByteArray& root) {
+    QHash<QByteArray, QByteArray> files;
+    for (const QByteArray& entry : rawEntries(root.chopped(1))) {
+        if (entry != "QuillmarkLog.txt") {
+            files.insert(entry, readBytes(root + entry).value_or("<unreadable>"));
+        }
+    }
+    return files;
+}
+
 // A table of new names whose rows rotate in cycles of three (each cycle through the temporary name) and end in a
 // chain, killed at a random moment, then undone. Afterwards the folder is exactly what the first steps of the
 // plan make of it, every step made has its line (only the last batch's lines may name steps not made), and the
@@ -285,12 +296,7 @@ TEST(Crash, TableWithCyclesKilledAtRandomLosesNoFileAndIsUndoneWhole) {
         ASSERT_NO_FATAL_FAILURE(readLogGrowth(QByteArrayView(now).sliced(log.size()), header, lines, growth));
 
         // The folder as it is, against the plan played step by step: some count of first steps made it.
-        QHash<QByteArray, QByteArray> actual;
-        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
-            if (entry != "QuillmarkLog.txt") {
-                actual.insert(entry, readBytes(root + entry).value_or("<unreadable>"));
-            }
-        }
+        const QHash<QByteArray, QByteArray> actual = filesOf(root);
         QHash<QByteArray, QByteArray> played = start;
         const auto mismatchAt = [&](const QByteArray& name) { return played.value(name) != actual.value(name); };
         qsizetype mismatches = 0;
@@ -315,13 +321,7 @@ TEST(Crash, TableWithCyclesKilledAtRandomLosesNoFileAndIsUndoneWhole) {
 
         SilentServices undo;
         engine::undoLastRun(folder.path(), undo, fixedEnvironment());
-        QHash<QByteArray, QByteArray> back;
-        for (const QByteArray& entry : rawEntries(QFile::encodeName(folder.path()))) {
-            if (entry != "QuillmarkLog.txt") {
-                back.insert(entry, readBytes(root + entry).value_or("<unreadable>"));
-            }
-        }
-        ASSERT_EQ(back, start) << "the undo did not bring every file back to its name";
+        ASSERT_EQ(filesOf(root), start) << "the undo did not bring every file back to its name";
         log = readBytes(logPath).value_or(QByteArray());
     }
     EXPECT_GE(kills, kTableKills);

@@ -141,24 +141,15 @@ void leaveDebris(const TempFolder& folder, const DebrisRow& row) {
     folder.write(u"b.JPG"_s, "another photo");
     const QByteArray newPath = QFile::encodeName(folder.filePath(row.newName));
     const QByteArray oldPath = QFile::encodeName(folder.filePath(row.oldName));
-    switch (row.at) {
-    case AtNewName::Nothing:
-        break;
-    case AtNewName::SameFile:
-        if (::link(oldPath.constData(), newPath.constData()) != 0) {
-            folder.write(row.newName, "photo"); // no hard links here: the client shows two files anyway
-        }
-        break;
-    case AtNewName::Copy:
+    if (row.at == AtNewName::SameFile && ::link(oldPath.constData(), newPath.constData()) == 0) {
+        // a hard link; where the file system takes none, the client shows two files anyway: a copy below
+    } else if (row.at == AtNewName::SameFile || row.at == AtNewName::Copy) {
         folder.write(row.newName, "photo");
-        break;
-    case AtNewName::ProgramsClaim:
+    } else if (row.at == AtNewName::ProgramsClaim) {
         folder.write(row.newName, platform::CommandMark().bytes().toByteArray());
-        break;
-    case AtNewName::EmptyModeZero:
+    } else if (row.at == AtNewName::EmptyModeZero) {
         folder.write(row.newName, {});
         ASSERT_EQ(::chmod(newPath.constData(), 0), 0);
-        break;
     }
     const QString debrisLine = doneLine(row.oldName, row.newName);
     const QString otherLine = doneLine(u"a.JPG"_s, u"b.JPG"_s);
