@@ -54,6 +54,12 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 // the caller can tell whether the name still shows it. Invalid otherwise.
 UniqueFd openOwnFile(int folder, const QByteArray& name, QByteArrayView id, const std::optional<QByteArray>& other,
                      struct stat& st) {
+    // Looked at before it is opened: a device or FIFO of that name is never opened at all.
+    struct stat there {};
+    if (::fstatat(folder, name.constData(), &there, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(there.st_mode) ||
+        there.st_size > CommandMark::kSize) {
+        return {};
+    }
     UniqueFd fd(::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!fd.isOpen() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > CommandMark::kSize) {
         return {};
@@ -80,7 +86,6 @@ UniqueFd openOwnFile(int folder, const QByteArray& name, QByteArrayView id, cons
         return {};
     }
     // Two names of one entry (a case-insensitive folder) are never a file and its claim.
-    struct stat there {};
     if (other && ::fstatat(folder, other->constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 && there.st_dev == st.st_dev &&
         there.st_ino == st.st_ino) {
         return {};
