@@ -25,7 +25,7 @@ ui_core::WorkingSet readWorkingSet(const std::string& folder, const QString& pat
     return set;
 }
 
-engine::RenameRequest makeRequest(engine::RenameMethod method, const ui_core::WorkingSet& set) {
+engine::RenameRequest makeRequest(engine::RenameMethod method, ui_core::WorkingSet& set) {
     engine::RenameRequest request;
     request.Method = method;
     request.FindText = u"cad"_s;

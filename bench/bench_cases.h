@@ -21,7 +21,7 @@ const std::string kLogName = "QuillmarkLog.txt";
 QString qtPath(const std::string& path);
 std::string readWhole(const std::string& path);
 ui_core::WorkingSet readWorkingSet(const std::string& folder, const QString& pattern);
-engine::RenameRequest makeRequest(engine::RenameMethod method, const ui_core::WorkingSet& set);
+engine::RenameRequest makeRequest(engine::RenameMethod method, ui_core::WorkingSet& set);
 
 // What a job should leave behind: every original name gone but those it leaves alone, and, for the
 // jobs that keep a log, one log line per rename after the header.

@@ -1,5 +1,7 @@
 #include "engine/name_list.h"
 
+#include <stdexcept>
+
 namespace filarion::engine {
 
 NameList::NameList(const QStringList& names) {
@@ -25,11 +27,14 @@ void NameList::reserve(qsizetype names, qsizetype units) {
 }
 
 void NameList::append(QStringView name) {
+    if (m_text.size() + name.size() > static_cast<qsizetype>(UINT32_MAX)) {
+        throw std::length_error("filarion::engine::NameList: more than 4 G units");
+    }
     if (m_starts.isEmpty()) {
         m_starts.push_back(0);
     }
     m_text.append(name);
-    m_starts.push_back(m_text.size());
+    m_starts.push_back(static_cast<std::uint32_t>(m_text.size()));
 }
 
 bool operator==(const NameList& a, const NameList& b) {

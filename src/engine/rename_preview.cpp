@@ -55,6 +55,7 @@ private:
 void PreviewRows::reset(const NameList& oldNames) {
     m_oldNames = oldNames;
     m_newNames = {};
+    m_newNames.reserve(oldNames.size(), oldNames.text().size());
     m_newAt.assign(static_cast<std::size_t>(oldNames.size()), kOldName);
     m_results.assign(static_cast<std::size_t>(oldNames.size()), PreviewResult::Unchanged);
 }
@@ -82,6 +83,11 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
     const QString logName = QString::fromUtf16(texts::kLogFileName);
     platform::FolderHandle folder;
     platform::FolderSnapshot snapshot;
+    // The folder holds the working set's files at least, their names most likely in one byte a unit, and a few
+    // more entries.
+    const auto entries = std::size_t(request.Files.size());
+    const auto units = std::size_t(request.Files.text().size());
+    snapshot.expectSize(entries + entries / 16 + 64, units + units / 16 + 4096);
     if (folder.open(request.Folder) || !platform::WriteAheadFile::isAppendable(folder, logName) ||
         snapshot.take(folder)) {
         return QString::fromUtf16(texts::kLogNotWritable);
@@ -103,6 +109,7 @@ std::optional<QString> previewRename(const RenameRequest& request, RenamePreview
     PreviewEffects effects(snapshot, preview.rows);
     PreviewServices services(preview.messages);
     renameEntries(request, environment.programName, services, effects);
+    preview.rows.squeeze();
     return std::nullopt;
 }
 

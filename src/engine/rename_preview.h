@@ -47,8 +47,10 @@ public:
     PreviewResult result(std::size_t i) const { return m_results[i]; }
     PreviewRow operator[](std::size_t i) const { return {oldName(i).toString(), newName(i).toString(), result(i)}; }
 
-    // Rows for these names, each keeping its name, unchanged.
+    // Rows for these names, each keeping its name, unchanged. Room is made for a new name as long as its old one
+    // on every row, taken as the rows are written; squeeze() gives back what was not taken.
     void reset(const NameList& oldNames);
+    void squeeze() { m_newNames.squeeze(); }
     void setResult(std::size_t i, PreviewResult result) { m_results[i] = result; }
     void setNewName(std::size_t i, QStringView newName);
 

@@ -36,6 +36,7 @@ std::error_code FolderSnapshot::take(const FolderHandle& folder, std::optional<N
         return {errno, std::generic_category()};
     }
     m_rules.read(folder.descriptor(), fd.get());
+    m_entries.reserve(m_expectedEntries, m_expectedBytes);
     if (const std::error_code error = visitRawEntries(std::move(fd), [this](const char* name, EntryKind kind) {
             m_entries.stage(std::string_view(name), kind == EntryKind::File);
         })) {
@@ -119,7 +120,7 @@ bool FolderSnapshot::isOneEntry(QStringView first, QStringView second) const {
            m_rules.keyOf(second, m_newKeyOfLookUp) && m_key == m_newKeyOfLookUp;
 }
 
-void FolderSnapshot::expectWalk(const QString& text, const QList<qsizetype>& starts) {
+void FolderSnapshot::expectWalk(const QString& text, const QList<std::uint32_t>& starts) {
     m_walkText = text;
     m_walkStarts = starts;
     m_walkAt = 0;
@@ -178,13 +179,14 @@ void FolderSnapshot::lookAheadOf(QStringView name) {
         return;
     }
     const auto offset = static_cast<qsizetype>((at - first) / sizeof(QChar));
-    while (m_walkAt + 1 < names && m_walkStarts[m_walkAt + 1] <= offset) {
+    // Read through at(): the starts are shared with the walk's list, and a write access would copy them.
+    while (m_walkAt + 1 < names && qsizetype(m_walkStarts.at(m_walkAt + 1)) <= offset) {
         ++m_walkAt;
     }
     const qsizetype until = std::min<qsizetype>(m_walkAt + 1 + kHintDistance, names);
     for (m_walkHinted = std::max(m_walkHinted, m_walkAt + 1); m_walkHinted < until; ++m_walkHinted) {
-        const qsizetype start = m_walkStarts[m_walkHinted];
-        hint(QStringView(m_walkText).sliced(start, m_walkStarts[m_walkHinted + 1] - start));
+        const auto start = qsizetype(m_walkStarts.at(m_walkHinted));
+        hint(QStringView(m_walkText).sliced(start, qsizetype(m_walkStarts.at(m_walkHinted + 1)) - start));
     }
 }
 

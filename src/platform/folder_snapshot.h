@@ -33,6 +33,12 @@ public:
     // under another letter case. A given nameCase is taken instead of what the folder tells: the one way to
     // play a file system's rule on a machine that cannot mount one (a kernel without case folding).
     [[nodiscard]] std::error_code take(const FolderHandle& folder, std::optional<NameCase> nameCase = std::nullopt);
+    // The size the next take() is to expect, a guess: about that many entries, their names that many bytes in
+    // all. The buffers are made that large at once rather than copied as they grow. Changes no answer.
+    void expectSize(std::size_t entries, std::size_t bytes) {
+        m_expectedEntries = entries;
+        m_expectedBytes = bytes;
+    }
 
     // NoReplaceRenamer::rename, played on the snapshot.
     RenameResult rename(QStringView oldName, QStringView newName);
@@ -54,7 +60,7 @@ public:
     // the table of the names up to 16 further on into the cache, and the bytes of the entries found there half as
     // far ahead, so that a walk of a million names at random places rarely waits for memory. Only on a folder
     // that compares names exactly, for names of ASCII, whose bytes are their keys. Changes no answer.
-    void expectWalk(const QString& text, const QList<qsizetype>& starts);
+    void expectWalk(const QString& text, const QList<std::uint32_t>& starts);
     // The names that the calls of contains and isFile will come for, for a reader that finds them out as it goes
     // (the undo's reading of the log): each call of `next` gives the next name's bytes as the folder stores them,
     // valid until the next call, and false once none come. The snapshot pulls them as far ahead as it looks, 32
@@ -88,13 +94,15 @@ private:
     std::size_t hintKey(std::string_view key) const;
 
     KeyTable m_entries; // name key -> a file as the working set counts it
+    std::size_t m_expectedEntries = 0;
+    std::size_t m_expectedBytes = 0;
     NameRules m_rules;
     // Reused for the names of each call, so that a look-up or a rename allocates nothing.
     mutable QByteArray m_key;
     QByteArray m_newKey;
     mutable QByteArray m_newKeyOfLookUp;
     QString m_walkText; // shared with the walk's list, so that its names are found in it by where they lie
-    QList<qsizetype> m_walkStarts;
+    QList<std::uint32_t> m_walkStarts;
     qsizetype m_walkAt = 0;     // the name of the walk the last call was for
     qsizetype m_walkHinted = 0; // the names of the walk before this one are hinted
     // The look-ahead's own state: it changes no answer, so a look-up that only reads may move it.

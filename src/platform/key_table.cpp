@@ -17,6 +17,11 @@ void KeyTable::clear() {
     m_erased = 0;
 }
 
+void KeyTable::reserve(std::size_t keys, std::size_t bytes) {
+    m_staged.reserve(keys);
+    m_bytes.reserve(bytes);
+}
+
 void KeyTable::stage(std::string_view key, bool file) {
     if (key.size() <= kLongestKey) {
         m_staged.push_back(Slot(m_bytes.size()) | (Slot(key.size()) << kLengthShift) | kUsed | (file ? kFile : 0));

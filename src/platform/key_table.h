@@ -22,6 +22,9 @@ public:
     // Empties the set and gives its memory back.
     void clear();
     std::size_t size() const { return m_used; }
+    // Room for that many keys of that many bytes in all to be staged, so that the buffers of a large set are
+    // not copied as they grow.
+    void reserve(std::size_t keys, std::size_t bytes);
     // Appends a key for index() without looking it up; the table is made once, for all of them.
     void stage(std::string_view key, bool file);
     // Makes the table of the staged keys and those already held; a key staged twice is there once.

@@ -92,7 +92,7 @@ void Session::startAnswered(StartAnswer answer) {
     }
 }
 
-void Session::addFolderAndNames(CommandInputs& inputs) const {
+void Session::addFolderAndNames(CommandInputs& inputs) {
     inputs.folder = m_set.folder();
     inputs.names = m_set.nameList();
 }

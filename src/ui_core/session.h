@@ -80,7 +80,7 @@ signals:
 private:
     void show(FolderReading&& reading);
     void startAnswered(StartAnswer answer);
-    void addFolderAndNames(CommandInputs& inputs) const;
+    void addFolderAndNames(CommandInputs& inputs);
 
     DriveHandling m_drives;
     engine::CommandServices& m_services;

@@ -170,13 +170,17 @@ QStringList WorkingSet::names() const {
     return names;
 }
 
-engine::NameList WorkingSet::nameList() const {
-    engine::NameList names;
-    names.reserve(count(), m_names.text.size());
-    for (int i = 0; i < count(); ++i) {
-        names.append(nameViewAt(i));
+engine::NameList WorkingSet::nameList() {
+    if (m_listed.isEmpty() && count() > 0) {
+        engine::NameList names;
+        names.reserve(count(), m_names.text.size());
+        for (int i = 0; i < count(); ++i) {
+            names.append(nameViewAt(i));
+        }
+        m_listed = std::move(names);
+        m_names = {};
     }
-    return names;
+    return m_listed;
 }
 
 int WorkingSet::indexOf(QStringView name) const {
@@ -190,12 +194,14 @@ int WorkingSet::indexOf(QStringView name) const {
 
 void WorkingSet::clear() {
     m_names = {};
+    m_listed = {};
 }
 
 std::error_code WorkingSet::take(FolderReading&& reading) {
     m_folder = reading.m_folder;
     m_pattern = reading.m_pattern.value_or(QString());
     m_names = std::move(reading.m_files);
+    m_listed = {};
     return reading.m_error;
 }
 

@@ -24,9 +24,14 @@ class FolderReading;
 
 class WorkingSet {
 public:
-    int count() const { return static_cast<int>(m_names.order.size()); }
-    // The name in the store itself, valid until the next refresh().
+    int count() const {
+        return static_cast<int>(m_listed.isEmpty() ? m_names.order.size() : qsizetype(m_listed.size()));
+    }
+    // The name in the store itself, valid until the next refresh() or nameList().
     QStringView nameViewAt(int index) const {
+        if (!m_listed.isEmpty()) {
+            return m_listed.at(index);
+        }
         const auto k = static_cast<qsizetype>(m_names.order.at(index));
         const auto start = static_cast<qsizetype>(m_names.starts.at(k));
         return QStringView(m_names.text).sliced(start, static_cast<qsizetype>(m_names.starts.at(k + 1)) - start);
@@ -35,8 +40,10 @@ public:
     // The row of the name, or -1.
     int indexOf(QStringView name) const;
     QStringList names() const;
-    // Every name in list order, as a command takes them: one text, not a string each.
-    engine::NameList nameList() const;
+    // Every name in list order, as a command takes them: one text, not a string each. The first call puts the
+    // set's own store in list order, and every call hands out that list, shared: while a command holds the
+    // names, they are held once, not once by the set and once more by the command.
+    engine::NameList nameList();
     const QString& folder() const { return m_folder; }
     const QString& patternText() const { return m_pattern; }
 
@@ -66,7 +73,8 @@ private:
 
     QString m_folder;
     QString m_pattern;
-    Names m_names;
+    Names m_names;             // as read, in the folder's order; empty once m_listed holds the names
+    engine::NameList m_listed; // the names in list order, from the first nameList() on
 };
 
 // One reading of a folder: the files that match a pattern, kept as a WorkingSet keeps them, and, when asked

@@ -273,6 +273,12 @@ void expectStoreServesTheFolderRead(const QString& folder) {
         for (int i = 0; i < set.count(); ++i) {
             ASSERT_EQ(set.nameViewAt(i), expected[i]);
         }
+        // A command's list: the names in list order; the set serves them as before, from that list itself.
+        const engine::NameList listed = set.nameList();
+        ASSERT_EQ(listed, engine::NameList(expected));
+        ASSERT_EQ(set.names(), expected);
+        ASSERT_EQ(set.indexOf(expected.value(expected.size() / 2)), expected.isEmpty() ? -1 : expected.size() / 2);
+        ASSERT_EQ(set.nameList().text().constData(), listed.text().constData());
         // One reading for the folder list and the file list serves both as their own readings do.
         FolderReading both(folder, pattern, true);
         ASSERT_EQ(both.takeSubfolders(), subfolders);
