@@ -157,36 +157,7 @@ RandomCase randomCase(std::mt19937& random, Qt::CaseSensitivity names) {
     return c;
 }
 
-const FuseExfat& exfatCard() {
-    static const FuseExfat card; // mounted once, at its first use
-    return card;
-}
-
-// A NAS through sshfs whose server has neither posix-rename nor hard links: renames there go the plain way,
-// which never replaces there.
-const FuseSshfs& nas() {
-    static const FuseSshfs mount(SftpServer::NoPosixRenameNoHardLinks);
-    return mount;
-}
-
-enum class PreviewFileSystem { Native, FuseExfat, Sshfs };
-
-// On this machine's file system, on exFAT through FUSE (names compared without letter case, and as long as 255
-// UTF-16 units however many bytes they take), and on a NAS through sshfs.
-class PreviewAndUndo : public ::testing::TestWithParam<PreviewFileSystem> {
-protected:
-    bool onExfat() const { return GetParam() == PreviewFileSystem::FuseExfat; }
-    bool onNas() const { return GetParam() == PreviewFileSystem::Sshfs; }
-    QString base() const { return onExfat() ? exfatCard().path() : onNas() ? nas().path() : QDir::tempPath(); }
-    void SetUp() override {
-        if (onExfat() && !exfatCard().mounted()) {
-            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE exFAT here: " << exfatCard().reason());
-        }
-        if (onNas() && !nas().mounted()) {
-            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: " << nas().reason());
-        }
-    }
-};
+class PreviewAndUndo : public OnFileSystems {};
 
 TEST_P(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore) {
     // Each request goes over the network on the NAS: fewer trials there.
@@ -304,14 +275,7 @@ TEST_P(PreviewAndUndo, RandomRunsArePredictedRowForRowAndUndoneToTheFolderBefore
     EXPECT_GT(withRefusal, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(FileSystems, PreviewAndUndo,
-                         ::testing::Values(PreviewFileSystem::Native, PreviewFileSystem::FuseExfat,
-                                           PreviewFileSystem::Sshfs),
-                         [](const ::testing::TestParamInfo<PreviewFileSystem>& row) {
-                             return std::string(row.param == PreviewFileSystem::Native      ? "Native"
-                                                : row.param == PreviewFileSystem::FuseExfat ? "FuseExfat"
-                                                                                            : "Sshfs");
-                         });
+INSTANTIATE_TEST_SUITE_P(FileSystems, PreviewAndUndo, kOnEveryFileSystem, OnFileSystems::nameOf);
 
 TEST(Preview, StopsWhereTheRunWouldStopBeforeRenaming) {
     const TempFolder folder;

@@ -96,32 +96,7 @@ bool anyRowInError(const RandomTable& t, Qt::CaseSensitivity names) {
     return false;
 }
 
-const FuseExfat& exfatCard() {
-    static const FuseExfat card;
-    return card;
-}
-
-const FuseSshfs& nas() {
-    static const FuseSshfs mount(SftpServer::NoPosixRenameNoHardLinks);
-    return mount;
-}
-
-enum class TableFileSystem { Native, FuseExfat, Sshfs };
-
-class TableRuns : public ::testing::TestWithParam<TableFileSystem> {
-protected:
-    bool onExfat() const { return GetParam() == TableFileSystem::FuseExfat; }
-    bool onNas() const { return GetParam() == TableFileSystem::Sshfs; }
-    QString base() const { return onExfat() ? exfatCard().path() : onNas() ? nas().path() : QDir::tempPath(); }
-    void SetUp() override {
-        if (onExfat() && !exfatCard().mounted()) {
-            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE exFAT here: " << exfatCard().reason());
-        }
-        if (onNas() && !nas().mounted()) {
-            FILARION_SKIP_WITHOUT_REAL_PATH("no FUSE sshfs here: " << nas().reason());
-        }
-    }
-};
+class TableRuns : public OnFileSystems {};
 
 TEST_P(TableRuns, RandomTablesArePredictedRenamedExactlyAndUndoneWhole) {
     const Qt::CaseSensitivity names = onExfat() ? Qt::CaseInsensitive : Qt::CaseSensitive;
@@ -199,13 +174,7 @@ TEST_P(TableRuns, RandomTablesArePredictedRenamedExactlyAndUndoneWhole) {
     EXPECT_GT(cycles, trials / 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(FileSystems, TableRuns,
-                         ::testing::Values(TableFileSystem::Native, TableFileSystem::FuseExfat, TableFileSystem::Sshfs),
-                         [](const ::testing::TestParamInfo<TableFileSystem>& row) {
-                             return std::string(row.param == TableFileSystem::Native      ? "Native"
-                                                : row.param == TableFileSystem::FuseExfat ? "FuseExfat"
-                                                                                          : "Sshfs");
-                         });
+INSTANTIATE_TEST_SUITE_P(FileSystems, TableRuns, kOnEveryFileSystem, OnFileSystems::nameOf);
 
 } // namespace
 } // namespace filarion::test
