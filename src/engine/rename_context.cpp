@@ -77,11 +77,17 @@ bool RenameContext::writeBatch(const QString& oldName, const QString& newName) {
     m_next = 0;
     m_linesStay = false;
     m_batch.push_back({m_entry, oldName, newName});
+    // A rename from a name that an earlier rename of the batch gives (a table's step out of its temporary name)
+    // starts a batch of its own: its line is written only once that rename was made, so that no line written
+    // ahead of a kill can read as a rename that happened (its old name free, its new name a file).
+    m_given.clear();
+    m_given.insert(newName);
     for (int j = m_entry + 1; m_lookAhead && std::ssize(m_batch) < m_limit; ++j) {
         ComingRename coming = m_lookAhead(j);
-        if (coming.rename) {
+        if (coming.rename && !m_given.contains(coming.oldName)) {
+            m_given.insert(coming.newName);
             m_batch.push_back({j, std::move(coming.oldName), std::move(coming.newName)});
-        } else if (!coming.skip) {
+        } else if (coming.rename || !coming.skip) {
             break;
         }
     }

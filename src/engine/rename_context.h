@@ -3,6 +3,7 @@
 #include "engine/command_services.h"
 #include "engine/run_effects.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <algorithm>
@@ -86,6 +87,7 @@ private:
     LookAhead m_lookAhead;
     int m_limit;
     std::vector<Pending> m_batch; // the renames whose done lines are on record, in order
+    QSet<QString> m_given;        // the new names of the batch's renames
     std::size_t m_next = 0;       // the first of them not yet renamed
     bool m_linesStay = false;     // the batch's lines could not be cut off: they stand for its renames
     std::vector<QString> m_lines;
