@@ -27,21 +27,14 @@ private slots:
 
 namespace {
 
-// The preview dialog once it is open, driven by `drive`, which it leaves open for the caller to close; never
-// waits longer than a bound.
-void whenPreviewOpens(const std::function<void(ui::PreviewDialog&)>& drive, bool& opened) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, drive, &opened] {
-        auto* dialog = qobject_cast<ui::PreviewDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible()) {
-            return;
+// The preview dialog, while it is open.
+QWidget* openPreview() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<ui::PreviewDialog*>(widget) != nullptr && widget->isVisible()) {
+            return widget;
         }
-        timer->stop();
-        timer->deleteLater();
-        opened = true;
-        drive(*dialog);
-    });
-    timer->start(10);
+    }
+    return nullptr;
 }
 
 // The editor of the cell being edited, once there is one.
@@ -78,7 +71,9 @@ void TableWindowTest::editPasteImportAndConfirmRunTheTable() {
     BoxAnswerer boxes(window.get());
     bool opened = false;
     bool driven = false;
-    whenPreviewOpens(
+    // Driven once it is open, and left to the answerer's bound should it stay open.
+    const RetryingAnswerer preview(openPreview, [&](QWidget* widget) -> RetryingAnswerer::Answer {
+        opened = true;
         [&](ui::PreviewDialog& dialog) {
             const auto closeAnyway = qScopeGuard([&dialog] {
                 if (dialog.isVisible()) {
@@ -151,8 +146,9 @@ void TableWindowTest::editPasteImportAndConfirmRunTheTable() {
                      gbkLines({u"1.JPG\t2.JPG"_s, u"2.JPG\t3.JPG"_s, u"3.JPG\t1.JPG"_s, u"4.JPG\t四.JPG"_s}));
             driven = true;
             clickOn(confirm);
-        },
-        opened);
+        }(*static_cast<ui::PreviewDialog*>(widget));
+        return {};
+    });
     QTest::keyClick(control<QWidget>(*window, u"txtHelp"_s), Qt::Key_P, Qt::AltModifier);
     QTRY_VERIFY(opened);
     QTRY_VERIFY(!QApplication::activeModalWidget());
